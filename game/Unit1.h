@@ -1,0 +1,290 @@
+// The game form: every piece of game state and every game method of Vornu.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <random>
+#include <string>
+
+#include "game/ScriptState.h"
+#include "platform/CheckedArray.h"
+
+class TObject;
+class TGXScreen;
+class TGXSurface;
+class TSuperTimer;
+class TTimer;
+class TMediaPlayer;
+class TLabel;
+class TImage;
+
+namespace vornu {
+template <typename T, long Lo, long Hi>
+using Array = CheckedArray<T, Lo, Hi>;
+}  // namespace vornu
+
+// Mouse buttons and modifier keys as the form's mouse events report them.
+enum TMouseButton { mbLeft, mbRight, mbMiddle };
+using TShiftState = unsigned;
+
+// What differs between the two builds of the game.
+struct TForm1Settings {
+  bool LargeDisplay = true;  // 640 x 400 display (vornu) or 320 x 200 (vornu-lowres)
+  bool HalveMouse = true;    // mouse coordinates are display pixels of the 640 x 400 mode
+  bool ClearBack = true;     // the game view erases Back first (the picture covers a quarter)
+};
+
+// One speech: up to ten lines of at most 50 characters (Windows-1252).
+struct SayStr {
+  static constexpr std::size_t MaxLineLength = 50;
+  std::uint8_t LineCount = 0;
+  vornu::Array<std::string, 1, 10> Lines;
+  friend bool operator==(const SayStr&, const SayStr&) = default;
+};
+
+// A point of Pukki's route, in feet coordinates.
+struct TWayPoint {
+  std::int32_t X = 0;
+  std::int32_t Y = 0;
+  friend bool operator==(const TWayPoint&, const TWayPoint&) = default;
+};
+
+// Where Pukki goes to reach a hotspot and where he then faces (above 7: keep walking direction).
+struct THotspotWalkPoint {
+  std::int32_t X = 0;
+  std::int32_t Y = 0;
+  std::uint8_t Facing = 0;
+  friend bool operator==(const THotspotWalkPoint&, const THotspotWalkPoint&) = default;
+};
+
+// Hotspot map of a scene, x-major: [x][y], x 1..320, y 1..200.
+using THotspotMap = vornu::Array<vornu::Array<std::uint8_t, 1, 200>, 1, 320>;
+
+using TSurfacePtr = std::unique_ptr<TGXSurface>;
+
+class TForm1 {
+ public:
+  // Creates the form and its components with the build's settings; nothing is loaded yet.
+  explicit TForm1(const TForm1Settings& Settings = {});
+  ~TForm1();
+  TForm1(const TForm1&) = delete;
+  TForm1& operator=(const TForm1&) = delete;
+
+  // ---- Start-up and timers ----
+  // Creates the picture surfaces, loads every start-up picture and the item file, sets the
+  // initial state and starts the map tune. A missing or broken file ends the program with a
+  // message naming it.
+  void GXScreen1Initialize(TObject* Sender);
+  // Frame tick: FrameTick := 1.
+  void Timer1Timer(TObject* Sender);
+  // A speech's time is over: it ends and the script advances.
+  void Timer3Timer(TObject* Sender);
+  // A script wait is over: the script advances.
+  void Timer4Timer(TObject* Sender);
+
+  // ---- Frame and drawing ----
+  // Composes one frame on Back and runs whatever game logic is due.
+  void GXScreen1Flip(TObject* Sender);
+  // Draws the scene's tiles that lie behind Pukki, by their flags.
+  void DrawSwitchTilesBeforePukki(std::uint16_t Scene);
+  // Draws the scene's tiles in front of Pukki and the tile that follows him.
+  void DrawSwitchTilesAfterPukki(std::uint16_t Scene);
+  // Draws the inventory picture and the carried items.
+  void DrawInventory();
+  // Draws one line of two-colour text centred at the bottom of the screen.
+  void WriteTo1(const std::string& Text);
+
+  // ---- Input ----
+  // Pointer moved: stores the logical position, picks the pointer and the menu verb.
+  void FormMouseMove(TObject* Sender, TShiftState Shift, int X, int Y);
+  // Button pressed: stores the press point and starts the long-press timer.
+  void FormMouseDown(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y);
+  // Button released: ends a speech, or walks, chooses a verb, takes or uses an item, etc.
+  void FormMouseUp(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y);
+  // A key steps the opening or closing picture sequence.
+  void FormKeyPress(TObject* Sender, char& Key);
+  // The long press: opens the verb menu where allowed.
+  void Timer2Timer(TObject* Sender);
+  // The inventory button at (X, Y): 0 none, 1 load, 2 save, 3 quit.
+  std::uint8_t OnButton(int X, int Y) const;
+  // The item in the inventory slot under the pointer, 0 if none.
+  std::uint16_t MouseOnItem() const;
+  // The item in the inventory slot under the press point, 0 if none.
+  std::uint16_t ClickOnItem() const;
+
+  // ---- Scenes ----
+  // Makes a scene current: stops actions, switches music, loads its pictures and files.
+  void LoadScene(std::uint16_t Scene);
+
+  // ---- Map travel ----
+  // Carries out the journey chosen on the map (ActionHotspot).
+  void MapGoto();
+
+  // ---- Walking ----
+  // Draws Pukki and, on a frame tick, moves him one step toward his target.
+  void PukkiWalk();
+  // Plans and starts a walk of Pukki's feet to (X, Y); false (with the apology) if no way.
+  bool CalculateWayPoints(std::int32_t X, std::int32_t Y);
+  // Whether the eight-direction line from (X1, Y1) to (X2, Y2) crosses only floor.
+  bool ShortestWay(std::int32_t X1, std::int32_t Y1, std::int32_t X2, std::int32_t Y2) const;
+  // Plans a walk to the walk point of the hotspot under the press point.
+  bool CheckWalkPoints();
+
+  // ---- Inventory and items ----
+  // Reads .\items\items.txt into the item texts and replies; a broken file throws naming it.
+  void ReadItemDataFile();
+  // Empties the inventory.
+  void ClearInventory();
+  // Adds an item at the end of the list (a full list stays as it is).
+  void AddItem(std::uint16_t Item);
+  // Position of the last entry equal to Item, 0 if none.
+  std::uint16_t FindItem(std::uint16_t Item) const;
+  // Whether Item is carried.
+  bool IsItem(std::uint16_t Item) const;
+  // Removes the last entry equal to Item; an item not carried leaves the list as it is.
+  void RemoveItem(std::uint16_t Item);
+  // Performs the chosen verb on ActionItem in the inventory.
+  void CheckItemActions();
+  // Combines HeldItem with ActionItem, or refuses.
+  void DoCompiles();
+
+  // ---- Speech ----
+  // Shows a speech on Back and arms its display time (2 s a line).
+  void PukkiSay(SayStr Rec);
+  // Rec becomes a one-line speech of the first 50 characters of Text.
+  void StringToSayStr(const std::string& Text, SayStr& Rec);
+  // Starts a script wait of Ms milliseconds (input is locked meanwhile).
+  void ActionDelayMs(std::int32_t Ms);
+
+  // ---- Save, load, quit, end ----
+  // Writes savegame.dat.
+  void SaveGame();
+  // Reads savegame.dat and rebuilds its scene.
+  void LoadGame();
+  // Releases the game's pictures and closes the form.
+  void QuitGame();
+  // Closes the form.
+  void TheEnd();
+  // True exactly for the text "T".
+  bool S2B(const std::string& Text) const;
+  // 'T' for a set flag byte, 'F' for 0.
+  char B2C(std::uint8_t Flag) const;
+
+  // ---- Scene scripts and item use ----
+  // Executes the current step of the action chosen on ActionHotspot.
+  void SceneActions(std::uint16_t Scene);
+  // Settles the use of ActionItem on ActionHotspot.
+  void SceneUseItem(std::uint16_t Scene);
+
+  // ---- Helpers shared by several parts of the game ----
+  // Whether hotspot H of Scene is ignored by the pointer (the map and numbers above 50 never are).
+  bool HotspotIsHidden(std::uint16_t Scene, int H) const;
+  // The hotspot map cell at a logical position; 0 or negative coordinates read as 1, anything
+  // beyond the map reads as 255 (nothing).
+  std::uint8_t HotspotAt(int X, int Y) const;
+  // Says one refusal reply chosen at random (nothing when the item file has none).
+  void SayUseFailReply();
+  // Loads a Windows bitmap file onto a surface at (0, 0) through BitmapLoader.
+  void LoadPicture(TGXSurface& Surface, const std::string& Path);
+  // Plays a MIDI file from its start on MediaPlayer1.
+  void PlayMusic(const std::string& Path);
+  // Closes the form, which ends the program.
+  void CloseForm();
+
+  // ---- Build settings ----
+  TForm1Settings Settings;
+
+  // ---- Components ----
+  std::unique_ptr<TGXScreen> GXScreen1;
+  std::unique_ptr<TSuperTimer> Timer1;
+  std::unique_ptr<TTimer> Timer2;
+  std::unique_ptr<TTimer> Timer3;
+  std::unique_ptr<TTimer> Timer4;
+  std::unique_ptr<TMediaPlayer> MediaPlayer1;
+  std::unique_ptr<TLabel> Label1;
+  std::unique_ptr<TLabel> Label2;
+  std::unique_ptr<TLabel> Label3;
+  std::unique_ptr<TLabel> Label4;
+  std::unique_ptr<TImage> BitmapLoader;
+
+  // ---- Picture surfaces ----
+  TSurfacePtr FullScreenPicture;
+  vornu::Array<vornu::Array<TSurfacePtr, 1, 30>, 0, 7> PukkiFrames;  // [direction][frame]
+  vornu::Array<TSurfacePtr, 1, 4> MenuPictures;
+  vornu::Array<TSurfacePtr, 1, 2> CursorPictures;
+  TSurfacePtr TextLineSurface;
+  TSurfacePtr SpeechSurface;
+  vornu::Array<TSurfacePtr, 1, 13> ItemPictures;
+  TSurfacePtr InventoryPicture;
+
+  // ---- Screen phases and pointer ----
+  std::uint8_t IntroActive = 1;
+  std::uint8_t IntroStep = 1;
+  std::uint8_t EndingActive = 0;
+  std::uint8_t EndingStep = 1;
+  std::int32_t MouseX = 0;
+  std::int32_t MouseY = 0;
+  std::int32_t ClickX = 171;
+  std::int32_t ClickY = 148;
+  std::uint8_t CursorKind = 1;
+  std::uint8_t CursorShown = 1;
+
+  // ---- Scene and Pukki ----
+  std::uint16_t CurrentScene = 0;
+  TSurfacePtr SceneBackground;
+  vornu::Array<TSurfacePtr, 1, 255> SceneTiles;
+  THotspotMap HotspotMap;
+  std::uint8_t PukkiInScene = 0;
+  std::uint8_t MenuAllowed = 0;
+  std::uint8_t InventoryAllowed = 0;
+  std::int32_t PukkiX = 150;
+  std::int32_t PukkiY = 100;
+  std::int32_t PukkiTargetX = 150;
+  std::int32_t PukkiTargetY = 100;
+  std::uint8_t PukkiDirection = 2;
+  std::uint8_t ArrivalDirection = 255;
+  std::uint16_t PukkiFrame = 1;
+  std::uint8_t FrameTick = 0;
+  std::uint8_t WalkDone = 1;
+  std::uint8_t AdvanceWayPoint = 1;
+  vornu::Array<TWayPoint, 1, 20> WayPoints;
+  std::uint8_t WayPointCount = 0;
+  std::uint8_t WayPointIndex = 0;
+  vornu::Array<THotspotWalkPoint, 1, 255> HotspotWalkPoints;
+
+  // ---- Verb menu and actions ----
+  std::uint8_t MenuOpen = 0;
+  std::uint8_t SelectedVerb = 1;
+  std::uint16_t ActionHotspot = 0;
+  std::uint16_t ActionItem = 0;
+  std::uint8_t SceneActionIdle = 1;
+  std::uint8_t ItemActionIdle = 1;
+  std::uint8_t CombineIdle = 1;
+  std::uint8_t UseItemIdle = 1;
+  std::uint8_t MapIdle = 1;
+  std::uint16_t ActionStep = 0;
+  vornu::Array<vornu::Array<std::uint8_t, 1, 100>, 1, 20> SceneFlags;
+  vornu::Array<vornu::Array<std::uint8_t, 1, 50>, 1, 20> HotspotHidden;
+  vornu::Array<vornu::Array<std::string, 1, 255>, 1, 5> HotspotTexts;  // [text][hotspot]
+  vornu::Array<vornu::Array<SayStr, 1, 255>, 2, 4> HotspotReplies;      // [verb][hotspot]
+
+  // ---- Inventory and items ----
+  vornu::Array<std::uint16_t, 1, 13> Inventory;
+  std::uint16_t InventoryCount = 0;
+  std::uint8_t InventoryOpen = 0;
+  std::uint8_t ItemInHand = 0;
+  std::uint16_t HeldItem = 0;
+  vornu::Array<vornu::Array<std::string, 1, 13>, 1, 6> ItemTexts;  // [text][item]
+  vornu::Array<vornu::Array<SayStr, 1, 13>, 2, 4> ItemReplies;     // [verb][item]
+  vornu::Array<SayStr, 0, 29> UseFailReplies;
+  std::uint8_t UseFailReplyCount = 0;
+  std::mt19937 Random;
+
+  // ---- Speech ----
+  std::uint8_t SpeechActive = 0;
+  std::uint8_t Speaker = 1;
+  SayStr CurrentSpeech;
+
+  // ---- Scene scripts ----
+  TScriptState Script;
+};
