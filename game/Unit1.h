@@ -8,24 +8,18 @@
 
 #include "game/ScriptState.h"
 #include "platform/CheckedArray.h"
+#include "platform/Forms.h"
+#include "platform/MediaPlayer.h"
+#include "platform/Timers.h"
 
-class TObject;
 class TGXScreen;
 class TGXSurface;
 class TSuperTimer;
-class TTimer;
-class TMediaPlayer;
-class TLabel;
-class TImage;
 
 namespace vornu {
 template <typename T, long Lo, long Hi>
 using Array = CheckedArray<T, Lo, Hi>;
 }  // namespace vornu
-
-// Mouse buttons and modifier keys as the form's mouse events report them.
-enum TMouseButton { mbLeft, mbRight, mbMiddle };
-using TShiftState = unsigned;
 
 // What differs between the two builds of the game.
 struct TForm1Settings {
@@ -62,11 +56,11 @@ using THotspotMap = vornu::Array<vornu::Array<std::uint8_t, 1, 200>, 1, 320>;
 
 using TSurfacePtr = std::unique_ptr<TGXSurface>;
 
-class TForm1 {
+class TForm1 : public TForm {
  public:
   // Creates the form and its components with the build's settings; nothing is loaded yet.
   explicit TForm1(const TForm1Settings& Settings = {});
-  ~TForm1();
+  ~TForm1() override;
   TForm1(const TForm1&) = delete;
   TForm1& operator=(const TForm1&) = delete;
 
@@ -190,6 +184,12 @@ class TForm1 {
   void PlayMusic(const std::string& Path);
   // Closes the form, which ends the program.
   void CloseForm();
+  // The route step of the game view: moves on along the route, then PukkiWalk.
+  void RouteStep();
+  // Draws walking frame Frame of Direction at Pukki's position, transparent.
+  void DrawPukki(std::uint8_t Direction, std::uint16_t Frame);
+  // Draws Surface on Back at (X, Y); a surface that never loaded draws nothing.
+  void DrawOnBack(TGXSurface* Surface, int X, int Y, bool Transparent);
 
   // ---- Build settings ----
   TForm1Settings Settings;
