@@ -1,0 +1,204 @@
+// The step interpreter of the scene scripts and the choice of a scene's entry.
+#include "game/SceneScripts.h"
+
+#include "engine/GX.h"
+#include "game/Unit1.h"
+#include "platform/Text1252.h"
+
+namespace vornu::scripts {
+
+namespace {
+
+Operation Make(Op Kind, int A = 0, int B = 0, int C = 0) {
+  Operation O;
+  O.Kind = Kind;
+  O.A = A;
+  O.B = B;
+  O.C = C;
+  return O;
+}
+
+bool VerbMatches(Verb Want, std::uint8_t Chosen) {
+  if (Want == Verb::Any) return Chosen >= 2 && Chosen <= 4;
+  return Chosen == static_cast<std::uint8_t>(Want);
+}
+
+bool FlagHolds(const TForm1& Form, const FlagTest& Test) {
+  return (Form.SceneFlags[Test.Scene][Test.Flag] != 0) == Test.Set;
+}
+
+// The hotspot's own reply for the chosen verb; a verb or hotspot outside the reply table
+// (which input never produces) says nothing rather than reading outside it.
+void SayHotspotReply(TForm1& Form) {
+  if (Form.SelectedVerb < 2 || Form.SelectedVerb > 4) return;
+  if (Form.ActionHotspot < 1 || Form.ActionHotspot > 255) return;
+  Form.PukkiSay(Form.HotspotReplies[Form.SelectedVerb][Form.ActionHotspot]);
+}
+
+}  // namespace
+
+Operation HideCursor() { return Make(Op::HideCursor); }
+Operation ShowCursor() { return Make(Op::ShowCursor); }
+Operation Wait(int Ms) { return Make(Op::Wait, Ms); }
+Operation Reply() { return Make(Op::Reply); }
+Operation Say(std::string_view Utf8) {
+  Operation O = Make(Op::Say);
+  O.Lines.push_back(W(Utf8));
+  return O;
+}
+Operation SayLines(std::initializer_list<std::string_view> Utf8Lines) {
+  Operation O = Make(Op::Say);
+  for (std::string_view Line : Utf8Lines) O.Lines.push_back(W(Line));
+  return O;
+}
+Operation Speaker(int Who) { return Make(Op::Speaker, Who); }
+Operation Set(int Scene, int Flag) { return Make(Op::SetFlag, Scene, Flag); }
+Operation Clear(int Scene, int Flag) { return Make(Op::ClearFlag, Scene, Flag); }
+Operation HideHotspot(int Scene, int Hotspot) { return Make(Op::HideHotspot, Scene, Hotspot); }
+Operation ShowHotspot(int Scene, int Hotspot) { return Make(Op::ShowHotspot, Scene, Hotspot); }
+Operation Give(int Item) { return Make(Op::GiveItem, Item); }
+Operation Take(int Item) { return Make(Op::TakeItem, Item); }
+Operation Place(int X, int Y, int Direction) { return Make(Op::PlacePukki, X, Y, Direction); }
+Operation GoTo(int Scene) { return Make(Op::GoToScene, Scene); }
+Operation End() { return Make(Op::End); }
+Operation Tile(int TileNumber, int Ms) { return Make(Op::Tile, TileNumber, Ms); }
+Operation OnlyIf(FlagTest Test, Operation Then) {
+  Then.Only = Test;
+  return Then;
+}
+
+FlagTest IsSet(int Scene, int Flag) {
+  return {static_cast<std::uint8_t>(Scene), static_cast<std::uint8_t>(Flag), true};
+}
+FlagTest IsClear(int Scene, int Flag) {
+  return {static_cast<std::uint8_t>(Scene), static_cast<std::uint8_t>(Flag), false};
+}
+ItemTest Carried(int Item) { return {static_cast<std::uint16_t>(Item), true}; }
+ItemTest NotCarried(int Item) { return {static_cast<std::uint16_t>(Item), false}; }
+
+std::vector<Step> Door(F Flag, int ToScene) {
+  Step Last{Clear(Flag.Scene, Flag.Flag), ShowCursor()};
+  Last.push_back(ToScene == Stay ? End() : GoTo(ToScene));
+  return {
+      {HideCursor(), Wait(700)},
+      {Set(Flag.Scene, Flag.Flag), Wait(1000)},
+      {Reply()},
+      {Wait(700)},
+      Last,
+  };
+}
+
+std::vector<Step> Passage(F Flag, int ToScene) {
+  return {
+      {HideCursor(), Wait(700)},
+      {Set(Flag.Scene, Flag.Flag), Wait(1000)},
+      {Clear(Flag.Scene, Flag.Flag), ShowCursor(), GoTo(ToScene)},
+  };
+}
+
+std::vector<Step> Exit(int ToScene) {
+  return {
+      {Reply()},
+      {GoTo(ToScene)},
+  };
+}
+
+std::vector<Step> PickUp(F Flag, F Hotspot, int Item) {
+  return {
+      {Reply()},
+      {Set(Flag.Scene, Flag.Flag), HideHotspot(Hotspot.Scene, Hotspot.Flag), Give(Item), End()},
+  };
+}
+
+const SceneList* ListOf(std::uint16_t Scene) {
+  switch (Scene) {
+    case 1: return &Scene01();
+    case 2: return &Scene02();
+    case 3: return &Scene03();
+    case 4: return &Scene04();
+    case 5: return &Scene05();
+    case 6: return &Scene06();
+    case 7: return &Scene07();
+    case 8: return &Scene08();
+    case 9: return &Scene09();
+    case 10: return &Scene10();
+    case 11: return &Scene11();
+    case 12: return &Scene12();
+    case 13: return &Scene13();
+    default: return nullptr;
+  }
+}
+
+const Entry* Choose(const TForm1& Form, const SceneList& List) {
+  for (const Entry& E : List) {
+    if (E.Hotspot != Form.ActionHotspot || !VerbMatches(E.Verbs, Form.SelectedVerb)) continue;
+    bool Holds = true;
+    for (const FlagTest& T : E.Flags) Holds = Holds && FlagHolds(Form, T);
+    if (E.Item) Holds = Holds && Form.IsItem(E.Item->Item) == E.Item->Carried;
+    if (Holds) return &E;
+  }
+  return nullptr;
+}
+
+void RunOperation(TForm1& Form, const Operation& O) {
+  if (O.Only && !FlagHolds(Form, *O.Only)) return;
+  switch (O.Kind) {
+    case Op::HideCursor: Form.CursorShown = 0; break;
+    case Op::ShowCursor: Form.CursorShown = 1; break;
+    case Op::Wait: Form.ActionDelayMs(O.A); break;
+    case Op::Reply: SayHotspotReply(Form); break;
+    case Op::Say: {
+      SayStr Rec;
+      if (O.Lines.size() == 1) {
+        Form.StringToSayStr(O.Lines[0], Rec);
+      } else {
+        Rec.LineCount = static_cast<std::uint8_t>(O.Lines.size());
+        for (std::size_t I = 0; I < O.Lines.size(); ++I) {
+          Rec.Lines[static_cast<long>(I) + 1] = O.Lines[I].substr(0, SayStr::MaxLineLength);
+        }
+      }
+      Form.PukkiSay(Rec);
+      break;
+    }
+    case Op::Speaker: Form.Speaker = static_cast<std::uint8_t>(O.A); break;
+    case Op::SetFlag: Form.SceneFlags[O.A][O.B] = 1; break;
+    case Op::ClearFlag: Form.SceneFlags[O.A][O.B] = 0; break;
+    case Op::HideHotspot: Form.HotspotHidden[O.A][O.B] = 1; break;
+    case Op::ShowHotspot: Form.HotspotHidden[O.A][O.B] = 0; break;
+    case Op::GiveItem: Form.AddItem(static_cast<std::uint16_t>(O.A)); break;
+    case Op::TakeItem: Form.RemoveItem(static_cast<std::uint16_t>(O.A)); break;
+    case Op::PlacePukki:
+      Form.PukkiX = O.A;
+      Form.PukkiY = O.B;
+      Form.PukkiDirection = static_cast<std::uint8_t>(O.C);
+      Form.PukkiTargetX = O.A;
+      Form.PukkiTargetY = O.B;
+      break;
+    case Op::GoToScene: Form.LoadScene(static_cast<std::uint16_t>(O.A)); break;
+    case Op::End: Form.SceneActionIdle = 1; break;
+    case Op::Tile:
+      // Drawn on every frame of the wait, which is what keeps it on screen.
+      if (Form.SceneTiles[O.A] && Form.GXScreen1 && Form.GXScreen1->Back()) {
+        Form.GXScreen1->Back()->Draw(137, 43, *Form.SceneTiles[O.A], true);
+      }
+      Form.ActionDelayMs(O.B);
+      break;
+  }
+}
+
+}  // namespace vornu::scripts
+
+void TForm1::SceneActions(std::uint16_t Scene) {
+  using namespace vornu::scripts;
+  const SceneList* List = ListOf(Scene);
+  if (List == nullptr) return;
+  const Entry* Chosen = Choose(*this, *List);
+  if (Chosen == nullptr) {
+    // Default: the hotspot's own reply, and the action is over.
+    if (ActionStep == 1) SayHotspotReply(*this);
+    SceneActionIdle = 1;
+    return;
+  }
+  if (ActionStep < 1 || ActionStep > Chosen->Steps.size()) return;
+  for (const Operation& O : Chosen->Steps[ActionStep - 1]) RunOperation(*this, O);
+}
