@@ -1,0 +1,77 @@
+// Little-endian byte reading and writing shared by the media library containers.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace vornu {
+
+// Every failure of a media library (bad file, refused data, out of memory, player errors).
+class EGXLibrary : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// Reads fields from a byte block and never past its end: a read that the rest of the
+// block cannot satisfy throws EGXLibrary saying what was being read and where.
+class TGXByteReader {
+ public:
+  explicit TGXByteReader(std::span<const std::uint8_t> data) : data_(data) {}
+
+  std::size_t Offset() const { return pos_; }
+  std::size_t Remaining() const { return data_.size() - pos_; }
+
+  // Throws unless `n` more bytes are available; `what` names the field for the message.
+  void Need(std::uint64_t n, const std::string& what) const;
+
+  std::int32_t I32(const std::string& what);
+  std::uint16_t U16(const std::string& what);
+  std::uint32_t U32(const std::string& what);
+  // Copies the next N bytes into `out`.
+  template <std::size_t N>
+  void Bytes(std::array<std::uint8_t, N>& out, const std::string& what) {
+    Need(N, what);
+    for (std::size_t i = 0; i < N; ++i) out[i] = data_[pos_ + i];
+    pos_ += N;
+  }
+  // The next n bytes as a view into the block.
+  std::span<const std::uint8_t> Block(std::size_t n, const std::string& what);
+
+ private:
+  std::span<const std::uint8_t> data_;
+  std::size_t pos_ = 0;
+};
+
+// Appends little-endian fields to a byte vector.
+class TGXByteWriter {
+ public:
+  explicit TGXByteWriter(std::vector<std::uint8_t>& out) : out_(out) {}
+  void I32(std::int32_t v) { U32(static_cast<std::uint32_t>(v)); }
+  void U16(std::uint16_t v);
+  void U32(std::uint32_t v);
+  template <std::size_t N>
+  void Bytes(const std::array<std::uint8_t, N>& a) {
+    out_.insert(out_.end(), a.begin(), a.end());
+  }
+  void Block(std::span<const std::uint8_t> b) { out_.insert(out_.end(), b.begin(), b.end()); }
+
+ private:
+  std::vector<std::uint8_t>& out_;
+};
+
+// Whether the first four bytes equal `magic`, ignoring ASCII case.
+bool MagicMatches(std::span<const std::uint8_t> data, const char (&magic)[5]);
+
+// The whole file as bytes; throws EGXLibrary naming the file when it cannot be read.
+std::vector<std::uint8_t> ReadWholeFile(const std::string& path);
+
+// Replaces the file with `bytes` through a temporary file, so a failed write never leaves
+// a half-written library behind; throws EGXLibrary naming the file.
+void WriteWholeFile(const std::string& path, std::span<const std::uint8_t> bytes);
+
+}  // namespace vornu
