@@ -25,14 +25,18 @@ const Glyph& GlyphOf(unsigned char Byte);
 // so that every glyph (Å included) fits inside the cell.
 int LineHeight();
 
-// Width in pixels of Text drawn in one line: the sum of the advances.
+// Columns the glyphs of Text reach left of the first pen position (a few glyphs lean left).
+int LeftOverhang(std::string_view Text);
+
+// Width in pixels of Text drawn in one line: the sum of the advances, widened by any glyph
+// that leans out at either end, so that every drawn pixel lies inside it.
 int TextWidth(std::string_view Text);
 
 // Calls Plot(x, y) for every set pixel of Text drawn with its cell's top-left at (X, Y),
-// left to right. Never plots at or beyond X + TextWidth(Text), nor outside the line height.
+// left to right. Plots only inside X .. X + TextWidth(Text) - 1 and the line height.
 template <typename PlotFn>
 void ForEachPixel(std::string_view Text, int X, int Y, PlotFn&& Plot) {
-  int pen = X;
+  int pen = X + LeftOverhang(Text);
   for (const char ch : Text) {
     const Glyph& g = GlyphOf(static_cast<unsigned char>(ch));
     for (int row = 0; row < g.Height; ++row) {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 
 namespace vornu {
@@ -37,6 +38,9 @@ class ManualClock final : public Clock {
  private:
   std::atomic<std::uint32_t> now_;
 };
+
+// The steady-clock instant at which the real clock reads Ms (the nearest such instant).
+std::chrono::steady_clock::time_point RealClockInstant(std::uint32_t Ms);
 
 // The clock in use (the real one unless a test installed another).
 Clock& CurrentClock();

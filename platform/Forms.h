@@ -56,6 +56,8 @@ class TTimerSource {
   virtual ~TTimerSource() = default;
   // Fires what is due by the current clock.
   virtual void PollTimer() = 0;
+  // Milliseconds until something may be due; negative when nothing is scheduled.
+  virtual long MsUntilDue() const { return -1; }
 };
 
 // The application: SDL set-up, the message loop and its hooks, work handed to the main thread.
@@ -97,6 +99,9 @@ class TApplication : public TComponent {
   // Tells the application its focus changed: posts WM_ACTIVATEAPP and (de)activates the form.
   void SetActive(bool Active);
 
+  // Forgets Form (it is being destroyed): the loop then has no main form.
+  void ForgetForm(TForm* Form);
+
   void AddTimerSource(TTimerSource* Source);
   void RemoveTimerSource(TTimerSource* Source);
 
@@ -106,9 +111,11 @@ class TApplication : public TComponent {
 
  private:
   void HandleSdlEvents(bool Wait, int TimeoutMs);
+  void DispatchSdlEvent(const void* Event);
   void DispatchPosted();
   void RunSynchronized();
   int MsToNextTimer();
+  void WakeUp();
 
   TForm* mainForm_ = nullptr;
   bool terminated_ = false;
@@ -166,6 +173,8 @@ class TForm : public TComponent {
   TMouseEvent OnMouseUp;
   TMouseMoveEvent OnMouseMove;
   TKeyPressEvent OnKeyPress;
+  // The platform dropped what shows the display (render targets or device reset).
+  TNotifyEvent OnDisplayLost;
 
   // Creates the window (hidden video drivers included) and activates the form.
   void Show();
@@ -190,6 +199,9 @@ class TForm : public TComponent {
   // Shows Pixels (DisplayWidth x DisplayHeight) on the window; waits for vsync where the
   // driver offers it.
   void Present(const TPixelView& Pixels);
+  // Rebuilds what shows the display after a loss; false (with the reason on stderr) if it
+  // cannot. Nothing to rebuild: true.
+  bool RestoreDisplay();
   // The window's real size in screen pixels and the rectangle the display is scaled into.
   TRect OutputRect() const;
   // Maps a window position to a logical display position, clamped to the display.
@@ -211,6 +223,9 @@ class TForm : public TComponent {
   friend class TApplication;
   void HandleWindowEvent(const void* SdlEvent);
   void ApplyWindowShape();
+  void CreateWindow();
+  void DestroyWindow();
+  bool CreateTexture();
 
   TFormSettings settings_;
   void* window_ = nullptr;    // SDL_Window
@@ -223,6 +238,8 @@ class TForm : public TComponent {
   bool active_ = false;
   int clientWidth_ = 0;
   int clientHeight_ = 0;
+  int windowScale_ = 1;
+  bool deviceLost_ = false;
 };
 
 // A label: only its font is used.

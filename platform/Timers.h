@@ -23,6 +23,7 @@ class TTimer : public TComponent, public TTimerSource {
 
   // Fires OnTimer when the countdown has run out by the current clock.
   void PollTimer() override;
+  long MsUntilDue() const override;
   // The clock reading at which it fires next (meaningful while it runs).
   std::uint32_t Deadline() const { return deadline_; }
   // Whether it is counting down (enabled and interval above 0).

@@ -1,0 +1,236 @@
+#include "platform/AudioDevice.h"
+
+#include <SDL.h>
+#include <SDL_mixer.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <mutex>
+#include <sstream>
+#include <stdexcept>
+#include <vector>
+
+namespace vornu::audio {
+namespace {
+
+std::mutex gMutex;
+bool gTried = false;
+bool gOpen = false;
+bool gMusic = false;
+std::string gSoundFont;
+
+// A soundfont file starts with a RIFF chunk of kind "sfbk".
+bool IsSoundFont(const std::filesystem::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  char head[12] = {};
+  if (!in.read(head, sizeof head)) return false;
+  return std::memcmp(head, "RIFF", 4) == 0 && std::memcmp(head + 8, "sfbk", 4) == 0;
+}
+
+// The preferred soundfont of a directory: the distribution's default if present, else the
+// first by name.
+std::string PickIn(const std::filesystem::path& dir, const char* ext) {
+  std::error_code ec;
+  if (!std::filesystem::is_directory(dir, ec)) return {};
+  std::vector<std::filesystem::path> found;
+  for (const auto& e : std::filesystem::directory_iterator(dir, ec)) {
+    if (e.path().extension() == ext) found.push_back(e.path());
+  }
+  std::sort(found.begin(), found.end());
+  std::stable_partition(found.begin(), found.end(), [](const std::filesystem::path& p) {
+    return p.filename().string().rfind("default", 0) == 0;
+  });
+  for (const auto& p : found) {
+    if (IsSoundFont(p)) return p.string();
+  }
+  return {};
+}
+
+std::vector<std::string> Split(const std::string& s) {
+  std::vector<std::string> out;
+  std::stringstream in(s);
+  std::string item;
+  while (std::getline(in, item, ':')) {
+    if (!item.empty()) out.push_back(item);
+  }
+  return out;
+}
+
+}  // namespace
+
+std::string FindSoundFont(const std::string& DataHome, const std::string& DataDirs) {
+  std::vector<std::string> dirs = Split(DataHome);
+  for (const auto& d : Split(DataDirs)) dirs.push_back(d);
+  for (const auto& d : dirs) {
+    for (const char* sub : {"sf2", "sf3"}) {
+      const std::string ext = std::string(".") + sub;
+      std::string f = PickIn(std::filesystem::path(d) / "sounds" / sub, ext.c_str());
+      if (!f.empty()) return f;
+    }
+  }
+  for (const char* sub : {"sf2", "sf3"}) {
+    const std::string ext = std::string(".") + sub;
+    std::string f = PickIn(std::filesystem::path("/usr/share/sounds") / sub, ext.c_str());
+    if (!f.empty()) return f;
+  }
+  return {};
+}
+
+bool Open() {
+  std::lock_guard<std::mutex> lock(gMutex);
+  if (gTried) return gOpen;
+  gTried = true;
+  const char* home = std::getenv("HOME");
+  const char* xdgHome = std::getenv("XDG_DATA_HOME");
+  const char* xdgDirs = std::getenv("XDG_DATA_DIRS");
+  std::string dataHome = xdgHome && *xdgHome ? xdgHome : (home ? std::string(home) + "/.local/share" : "");
+  std::string dataDirs = xdgDirs && *xdgDirs ? xdgDirs : "/usr/local/share:/usr/share";
+  gSoundFont = FindSoundFont(dataHome, dataDirs);
+  // The soundfont must be set before the mixer opens: set later, music plays silent.
+  if (!gSoundFont.empty()) Mix_SetSoundFonts(gSoundFont.c_str());
+  if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+    std::fprintf(stderr, "vornu: no audio device (%s); playing without sound\n", SDL_GetError());
+    return false;
+  }
+  const int midi = Mix_Init(MIX_INIT_MID);
+  if (Mix_OpenAudio(44100, AUDIO_S16SYS, 2, 1024) != 0) {
+    std::fprintf(stderr, "vornu: cannot open the audio device (%s); playing without sound\n",
+                 Mix_GetError());
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    return false;
+  }
+  Mix_AllocateChannels(32);
+  gOpen = true;
+  if (gSoundFont.empty()) {
+    std::fprintf(stderr,
+                 "vornu: no soundfont found (install timgm6mb-soundfont); playing without music\n");
+  } else if (!(midi & MIX_INIT_MID)) {
+    std::fprintf(stderr, "vornu: MIDI playback unavailable (%s); playing without music\n",
+                 Mix_GetError());
+  } else {
+    gMusic = true;
+  }
+  return true;
+}
+
+bool IsOpen() {
+  std::lock_guard<std::mutex> lock(gMutex);
+  return gOpen;
+}
+
+Format DeviceFormat() { return Format{}; }
+
+bool MusicAvailable() {
+  std::lock_guard<std::mutex> lock(gMutex);
+  return gOpen && gMusic;
+}
+
+std::string SoundFont() {
+  std::lock_guard<std::mutex> lock(gMutex);
+  return gSoundFont;
+}
+
+void Close() {
+  std::lock_guard<std::mutex> lock(gMutex);
+  if (gOpen) {
+    Mix_HaltChannel(-1);
+    Mix_HaltMusic();
+    Mix_CloseAudio();
+    Mix_Quit();
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+  }
+  gOpen = false;
+  gMusic = false;
+  gTried = false;
+}
+
+struct SoundChunk::Impl {
+  std::vector<std::uint8_t> samples;
+  Mix_Chunk* chunk = nullptr;
+  int channel = -1;
+};
+
+namespace {
+
+// Linear amplitude (0..1) of an attenuation in hundredths of a decibel.
+double Amplitude(int Hundredths) {
+  if (Hundredths <= -10000) return 0.0;
+  return std::pow(10.0, std::min(Hundredths, 0) / 2000.0);
+}
+
+}  // namespace
+
+SoundChunk::SoundChunk(const void* Data, std::size_t Bytes, int SamplesPerSec, int BitsPerSample,
+                       int Channels)
+    : impl_(std::make_unique<Impl>()) {
+  if (!IsOpen()) throw std::runtime_error("sound device is not open");
+  if ((BitsPerSample != 8 && BitsPerSample != 16) || (Channels != 1 && Channels != 2) ||
+      SamplesPerSec < 1000 || SamplesPerSec > 192000) {
+    throw std::runtime_error("unsupported sample format: " + std::to_string(BitsPerSample) +
+                             " bits, " + std::to_string(Channels) + " channels, " +
+                             std::to_string(SamplesPerSec) + " Hz");
+  }
+  const std::size_t frame = static_cast<std::size_t>(BitsPerSample / 8 * Channels);
+  Bytes -= Bytes % frame;
+  SDL_AudioCVT cvt;
+  if (SDL_BuildAudioCVT(&cvt, BitsPerSample == 8 ? AUDIO_U8 : AUDIO_S16LSB,
+                        static_cast<Uint8>(Channels), SamplesPerSec, AUDIO_S16SYS, 2,
+                        44100) < 0) {
+    throw std::runtime_error(std::string("cannot convert samples: ") + SDL_GetError());
+  }
+  cvt.len = static_cast<int>(Bytes);
+  impl_->samples.assign(Bytes * static_cast<std::size_t>(std::max(cvt.len_mult, 1)) + 16, 0);
+  if (Bytes) std::memcpy(impl_->samples.data(), Data, Bytes);
+  cvt.buf = impl_->samples.data();
+  if (cvt.needed && Bytes && SDL_ConvertAudio(&cvt) != 0) {
+    throw std::runtime_error(std::string("cannot convert samples: ") + SDL_GetError());
+  }
+  const std::size_t outLen = cvt.needed ? static_cast<std::size_t>(cvt.len_cvt) : Bytes;
+  impl_->samples.resize(std::max<std::size_t>(outLen, 4));
+  impl_->chunk = Mix_QuickLoad_RAW(impl_->samples.data(), static_cast<Uint32>(outLen));
+  if (!impl_->chunk) throw std::runtime_error(std::string("cannot make sound: ") + Mix_GetError());
+}
+
+SoundChunk::~SoundChunk() {
+  Stop();
+  if (impl_->chunk) Mix_FreeChunk(impl_->chunk);
+}
+
+void SoundChunk::Play(bool Looping) {
+  Stop();
+  impl_->channel = Mix_PlayChannel(-1, impl_->chunk, Looping ? -1 : 0);
+  if (impl_->channel < 0) return;  // every channel busy: this sound is skipped
+  SetVolume(volume_);
+  SetPan(pan_);
+}
+
+void SoundChunk::Stop() {
+  if (Playing()) Mix_HaltChannel(impl_->channel);
+  impl_->channel = -1;
+}
+
+bool SoundChunk::Playing() const {
+  return impl_->channel >= 0 && Mix_Playing(impl_->channel) &&
+         Mix_GetChunk(impl_->channel) == impl_->chunk;
+}
+
+void SoundChunk::SetVolume(int Hundredths) {
+  volume_ = std::clamp(Hundredths, -10000, 0);
+  Mix_VolumeChunk(impl_->chunk, static_cast<int>(std::lround(Amplitude(volume_) * MIX_MAX_VOLUME)));
+}
+
+void SoundChunk::SetPan(int Hundredths) {
+  pan_ = std::clamp(Hundredths, -10000, 10000);
+  if (!Playing()) return;
+  const double left = pan_ > 0 ? Amplitude(-pan_) : 1.0;
+  const double right = pan_ < 0 ? Amplitude(pan_) : 1.0;
+  Mix_SetPanning(impl_->channel, static_cast<Uint8>(std::lround(left * 255)),
+                 static_cast<Uint8>(std::lround(right * 255)));
+}
+
+}  // namespace vornu::audio

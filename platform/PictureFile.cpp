@@ -1,0 +1,183 @@
+#include "platform/PictureFile.h"
+
+#include <SDL.h>
+#include <SDL_image.h>
+
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <memory>
+#include <stdexcept>
+
+namespace vornu {
+namespace {
+
+// Larger pictures are refused before anything is allocated for them.
+constexpr long kMaxSide = 8192;
+
+struct SurfaceFree {
+  void operator()(SDL_Surface* s) const { SDL_FreeSurface(s); }
+};
+using SurfacePtr = std::unique_ptr<SDL_Surface, SurfaceFree>;
+
+[[noreturn]] void Fail(const std::string& FileName, const std::string& What) {
+  throw EInOutError(FileName + ": " + What);
+}
+
+std::uint32_t U32(const unsigned char* p) {
+  return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
+}
+std::uint16_t U16(const unsigned char* p) { return static_cast<std::uint16_t>(p[0] | (p[1] << 8)); }
+
+// Checks what the decoder trusts blindly: the headers, the sizes, and that the pixel data
+// the headers promise is in the file.
+void CheckHeaders(const std::string& FileName, const std::vector<unsigned char>& d) {
+  if (d.size() < 2 || d[0] != 'B' || d[1] != 'M') Fail(FileName, "not a Windows bitmap file");
+  if (d.size() < 14 + 12) Fail(FileName, "truncated bitmap header");
+  const std::uint32_t offBits = U32(&d[10]);
+  const std::uint32_t infoSize = U32(&d[14]);
+  long width = 0, height = 0;
+  unsigned bpp = 0, compression = 0;
+  if (infoSize == 12) {
+    width = U16(&d[18]);
+    height = static_cast<std::int16_t>(U16(&d[20]));
+    bpp = U16(&d[24]);
+  } else if (infoSize >= 40) {
+    if (d.size() < 14 + 40) Fail(FileName, "truncated bitmap header");
+    width = static_cast<std::int32_t>(U32(&d[18]));
+    height = static_cast<std::int32_t>(U32(&d[22]));
+    bpp = U16(&d[28]);
+    compression = U32(&d[30]);
+  } else {
+    Fail(FileName, "unknown bitmap header size " + std::to_string(infoSize));
+  }
+  const long absHeight = height < 0 ? -height : height;
+  if (width <= 0 || absHeight == 0) Fail(FileName, "bitmap has no pixels");
+  if (width > kMaxSide || absHeight > kMaxSide) {
+    Fail(FileName, "bitmap too large (" + std::to_string(width) + " x " +
+                       std::to_string(absHeight) + ")");
+  }
+  if (bpp != 1 && bpp != 4 && bpp != 8 && bpp != 16 && bpp != 24 && bpp != 32) {
+    Fail(FileName, "unsupported bits per pixel " + std::to_string(bpp));
+  }
+  if (offBits > d.size()) Fail(FileName, "truncated: pixel data missing");
+  if (compression == 0 || compression == 3) {
+    const unsigned long row = ((static_cast<unsigned long>(width) * bpp + 31) / 32) * 4;
+    if (d.size() - offBits < row * static_cast<unsigned long>(absHeight)) {
+      Fail(FileName, "truncated: pixel data ends early");
+    }
+  } else if (compression == 1 || compression == 2) {
+    if ((compression == 1 && bpp != 8) || (compression == 2 && bpp != 4)) {
+      Fail(FileName, "run-length compression does not match the pixel depth");
+    }
+    if (height < 0) Fail(FileName, "a run-length bitmap cannot be top-down");
+  } else {
+    Fail(FileName, "unsupported compression " + std::to_string(compression));
+  }
+}
+
+// Walks the runs of an RLE bitmap and checks they stay inside the picture and the file and
+// end properly; the decoder does not check all of this.
+void CheckRuns(const std::string& FileName, const std::vector<unsigned char>& d) {
+  const std::uint32_t offBits = U32(&d[10]);
+  const long width = static_cast<std::int32_t>(U32(&d[18]));
+  const long height = static_cast<std::int32_t>(U32(&d[22]));
+  const bool four = U32(&d[30]) == 2;
+  std::size_t i = offBits;
+  long x = 0, y = 0;
+  auto need = [&](std::size_t n) {
+    if (i + n > d.size()) Fail(FileName, "truncated: compressed pixel data ends early");
+  };
+  for (;;) {
+    need(2);
+    const unsigned count = d[i], code = d[i + 1];
+    i += 2;
+    if (count > 0) {
+      x += count;
+      if (x > width) Fail(FileName, "compressed run leaves the picture");
+      continue;
+    }
+    if (code == 0) {  // end of line
+      x = 0;
+      if (++y > height) Fail(FileName, "compressed data has too many lines");
+    } else if (code == 1) {  // end of bitmap
+      return;
+    } else if (code == 2) {  // delta
+      need(2);
+      x += d[i];
+      y += d[i + 1];
+      i += 2;
+      if (x > width || y > height) Fail(FileName, "compressed offset leaves the picture");
+    } else {  // literal run
+      const std::size_t bytes = four ? (code + 1) / 2 : code;
+      const std::size_t padded = (bytes + 1) & ~static_cast<std::size_t>(1);
+      need(padded);
+      i += padded;
+      x += code;
+      if (x > width) Fail(FileName, "compressed run leaves the picture");
+    }
+  }
+}
+
+}  // namespace
+
+std::uint32_t Pixels32::At(int X, int Y) const {
+  if (X < 0 || Y < 0 || X >= Width || Y >= Height) {
+    throw std::out_of_range("pixel (" + std::to_string(X) + ", " + std::to_string(Y) +
+                            ") outside the picture");
+  }
+  return Pixels[static_cast<std::size_t>(Y) * Width + X];
+}
+
+Pixels32 LoadBitmapFile(const std::string& FileName) {
+  std::ifstream in(FileName, std::ios::binary);
+  if (!in) Fail(FileName, std::string("cannot open (") + std::strerror(errno) + ")");
+  std::vector<unsigned char> data((std::istreambuf_iterator<char>(in)),
+                                  std::istreambuf_iterator<char>());
+  if (in.bad()) Fail(FileName, "read error");
+  CheckHeaders(FileName, data);
+  if (U32(&data[14]) >= 40 && (U32(&data[30]) == 1 || U32(&data[30]) == 2)) {
+    CheckRuns(FileName, data);
+  }
+  SDL_RWops* rw = SDL_RWFromConstMem(data.data(), static_cast<int>(data.size()));
+  if (!rw) Fail(FileName, SDL_GetError());
+  SurfacePtr loaded(IMG_LoadBMP_RW(rw));
+  SDL_RWclose(rw);
+  if (!loaded) Fail(FileName, std::string("cannot decode bitmap: ") + IMG_GetError());
+  SurfacePtr rgb(SDL_ConvertSurfaceFormat(loaded.get(), SDL_PIXELFORMAT_RGB888, 0));
+  if (!rgb) Fail(FileName, std::string("cannot convert bitmap: ") + SDL_GetError());
+  Pixels32 out;
+  out.Width = rgb->w;
+  out.Height = rgb->h;
+  out.Pixels.resize(static_cast<std::size_t>(rgb->w) * rgb->h);
+  for (int y = 0; y < rgb->h; ++y) {
+    const auto* row = reinterpret_cast<const std::uint32_t*>(static_cast<const std::uint8_t*>(
+                                                                 rgb->pixels) +
+                                                             static_cast<std::size_t>(y) *
+                                                                 rgb->pitch);
+    for (int x = 0; x < rgb->w; ++x) {
+      out.Pixels[static_cast<std::size_t>(y) * rgb->w + x] = row[x] & 0xFFFFFF;
+    }
+  }
+  return out;
+}
+
+void SavePngFile(const std::string& FileName, const Pixels32& Picture) {
+  if (Picture.Width <= 0 || Picture.Height <= 0 ||
+      Picture.Pixels.size() != static_cast<std::size_t>(Picture.Width) * Picture.Height) {
+    Fail(FileName, "picture to save has no pixels or a wrong size");
+  }
+  SurfacePtr s(SDL_CreateRGBSurfaceWithFormat(0, Picture.Width, Picture.Height, 32,
+                                              SDL_PIXELFORMAT_RGB888));
+  if (!s) Fail(FileName, std::string("cannot make picture: ") + SDL_GetError());
+  for (int y = 0; y < Picture.Height; ++y) {
+    std::memcpy(static_cast<std::uint8_t*>(s->pixels) + static_cast<std::size_t>(y) * s->pitch,
+                Picture.Pixels.data() + static_cast<std::size_t>(y) * Picture.Width,
+                static_cast<std::size_t>(Picture.Width) * 4);
+  }
+  if (IMG_SavePNG(s.get(), FileName.c_str()) != 0) {
+    Fail(FileName, std::string("cannot write PNG: ") + IMG_GetError());
+  }
+}
+
+}  // namespace vornu
