@@ -35,6 +35,8 @@ class TTimerThread {
   void Suspend();
   // Applies a priority to the thread.
   void SetPriority(TThreadPriority Priority);
+  // Runs Update under the worker's lock (schedule changes must not cross a tick's reading).
+  void Locked(const std::function<void()>& Update);
   // Whether the loop is parked.
   bool Suspended() const { return suspended_.load(); }
 

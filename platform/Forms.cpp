@@ -85,6 +85,12 @@ void TApplication::Initialize() {
   initialized_ = true;
 }
 
+void TApplication::Finalize() {
+  vornu::audio::Close();
+  if (initialized_) SDL_Quit();
+  initialized_ = false;
+}
+
 void TApplication::SetMainForm(TForm* Form) {
   mainForm_ = Form;
   terminated_ = false;

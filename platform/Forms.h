@@ -69,6 +69,8 @@ class TApplication : public TComponent {
   // Starts SDL's video and events. With no display (no DISPLAY or WAYLAND_DISPLAY and no
   // video driver asked for in SDL_VIDEODRIVER) throws Exception with one clear line.
   void Initialize();
+  // Closes the audio device and the display; call after the forms are gone.
+  void Finalize();
   // Makes Form the main form: the loop ends when it closes. Calls Form.Loaded() and shows it.
   void SetMainForm(TForm* Form);
   TForm* MainForm() const { return mainForm_; }

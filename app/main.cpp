@@ -1,0 +1,46 @@
+// Program entry of both builds; VORNU_LOWRES selects the 320 x 200 build's form settings.
+#include <cstdio>
+#include <exception>
+#include <memory>
+
+#include "game/Unit1.h"
+#include "platform/Forms.h"
+#include "platform/Text1252.h"
+
+namespace {
+
+TForm1Settings BuildSettings() {
+  TForm1Settings s;
+#ifdef VORNU_LOWRES
+  s.LargeDisplay = false;
+  s.HalveMouse = false;
+  s.ClearBack = false;
+#else
+  s.LargeDisplay = true;
+  s.HalveMouse = true;
+  s.ClearBack = true;
+#endif
+  return s;
+}
+
+}  // namespace
+
+int main() {
+  try {
+    Application->Initialize();
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "vornu: %s\n", e.what());
+    return 1;
+  }
+  int status = 0;
+  try {
+    auto form = std::make_unique<TForm1>(BuildSettings());
+    Application->SetMainForm(form.get());
+    Application->Run();
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "vornu: %s\n", vornu::Cp1252ToUtf8(e.what()).c_str());
+    status = 1;
+  }
+  Application->Finalize();
+  return status;
+}

@@ -1,0 +1,232 @@
+#include "engine/SuperTimer.h"
+
+#include <pthread.h>
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+#include <chrono>
+
+#include "platform/Clock.h"
+
+int ThreadPriorityValue(TThreadPriority Priority) {
+  switch (Priority) {
+    case tpIdle:
+      return -15;
+    case tpLowest:
+      return -2;
+    case tpLower:
+      return -1;
+    case tpNormal:
+      return 0;
+    case tpHigher:
+      return 1;
+    case tpHighest:
+      return 2;
+    case tpTimeCritical:
+      return 15;
+  }
+  return 0;
+}
+
+namespace {
+
+// Spinning on the clock is kept to the last stretch before a tick: sleeping that close to
+// the deadline would risk waking late, spinning any longer only burns a core.
+constexpr auto kSpin = std::chrono::microseconds(1000);
+
+std::int32_t Reading() { return static_cast<std::int32_t>(timeGetTime()); }
+
+}  // namespace
+
+// ---- Worker ----
+
+TTimerThread::TTimerThread(TSuperTimer& Timer)
+    : timer_(Timer), thread_([this](std::stop_token Stop) { Execute(Stop); }) {}
+
+TTimerThread::~TTimerThread() {
+  thread_.request_stop();
+  wake_.notify_all();
+  if (thread_.joinable()) thread_.join();
+}
+
+void TTimerThread::Resume() {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    suspended_ = false;
+  }
+  wake_.notify_all();
+}
+
+void TTimerThread::Suspend() {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    suspended_ = true;
+  }
+  wake_.notify_all();
+}
+
+void TTimerThread::Locked(const std::function<void()>& Update) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  Update();
+}
+
+void TTimerThread::SetPriority(TThreadPriority Priority) {
+  priority_ = ThreadPriorityValue(Priority);
+  wake_.notify_all();
+}
+
+void TTimerThread::Execute(std::stop_token Stop) {
+  int applied = 0;
+  auto applyPriority = [&] {
+    const int wanted = priority_.load();
+    if (wanted == applied) return;
+    // Higher priority means a lower nice value; raising it needs privileges, so a refusal is
+    // accepted silently.
+    setpriority(PRIO_PROCESS, static_cast<id_t>(syscall(SYS_gettid)), -wanted);
+    applied = wanted;
+  };
+  while (!Stop.stop_requested()) {
+    applyPriority();
+    std::unique_lock<std::mutex> lock(mutex_);
+    if (!wake_.wait(lock, Stop, [&] { return !suspended_ && timer_.Interval() > 0; })) break;
+    // Sleep to an absolute deadline a little before the tick, then spin the rest.
+    const std::int32_t next = timer_.NextTick();
+    const auto due = vornu::RealClockInstant(static_cast<std::uint32_t>(next));
+    const bool parked = wake_.wait_until(lock, Stop, due - kSpin, [&] {
+      return suspended_.load() || timer_.NextTick() != next || timer_.Interval() == 0;
+    });
+    if (Stop.stop_requested()) break;
+    if (parked) continue;  // disabled or rescheduled meanwhile: start over
+    lock.unlock();
+    std::int32_t now = Reading();
+    while (now - timer_.NextTick() < 0 && !suspended_ && !Stop.stop_requested()) {
+      now = Reading();
+    }
+    lock.lock();
+    if (suspended_ || Stop.stop_requested() || timer_.Interval() == 0) continue;
+    if (now - timer_.NextTick() < 0) continue;
+    timer_.TakeTick(now);
+    lock.unlock();
+    Application->Synchronize(
+        [this] {
+          // Disabled between the reading and now: no tick while disabled.
+          if (timer_.Enabled()) timer_.DoTimer();
+        },
+        Stop);
+  }
+}
+
+// ---- Timer ----
+
+TSuperTimer::TSuperTimer(TComponent* Owner) : TComponent(Owner) {
+  if (vornu::CurrentClock().IsManual()) {
+    Application->AddTimerSource(this);
+  } else {
+    thread_ = std::make_unique<TTimerThread>(*this);
+    thread_->SetPriority(priority_);
+  }
+}
+
+TSuperTimer::~TSuperTimer() {
+  SetEnabled(false);
+  thread_.reset();
+  Application->RemoveTimerSource(this);
+}
+
+void TSuperTimer::SetEnabled(bool Value) {
+  if (Value == enabled_.load()) return;
+  if (Value) {
+    auto start = [this] {
+      startElapsed_ = elapsed_.load();
+      startTime_ = Reading();
+      nextTick_ = startTime_.load() + interval_.load();
+      enabled_ = true;
+    };
+    if (thread_) {
+      thread_->Locked(start);
+      thread_->Resume();
+    } else {
+      start();
+    }
+  } else {
+    enabled_ = false;
+    if (thread_) thread_->Suspend();
+  }
+}
+
+void TSuperTimer::SetInterval(std::uint16_t Value) {
+  if (Value == interval_.load()) return;
+  if (Value == 0) SetEnabled(false);
+  if (thread_) {
+    thread_->Locked([&] { interval_ = Value; });
+    if (enabled_) thread_->Resume();  // wakes a worker that waited for a non-zero interval
+  } else {
+    interval_ = Value;
+  }
+}
+
+void TSuperTimer::SetThreadPriority(TThreadPriority Value) {
+  if (Value == priority_) return;
+  priority_ = Value;
+  if (thread_) thread_->SetPriority(Value);
+}
+
+void TSuperTimer::SetCountDown(bool Value) {
+  if (Value == countDown_.load()) return;
+  auto turn = [&] {
+    countDown_ = Value;
+    if (enabled_) {
+      startTime_ = Reading();
+      startElapsed_ = elapsed_.load();
+    }
+  };
+  if (thread_) {
+    thread_->Locked(turn);
+  } else {
+    turn();
+  }
+}
+
+std::int32_t TSuperTimer::Ticks() const {
+  const std::uint16_t interval = interval_.load();
+  // An OnTimer handler may have set Interval to 0 just before the stop test reads this.
+  if (interval == 0) return 0;
+  return elapsed_.load() / static_cast<std::int32_t>(interval);
+}
+
+void TSuperTimer::TakeTick(std::int32_t Now) {
+  nextTick_ = Now + interval_.load();
+  const std::int32_t run = Now - startTime_.load();
+  if (countDown_) {
+    elapsed_ = startElapsed_.load() - run;
+  } else {
+    elapsed_ = run + startElapsed_.load();
+  }
+}
+
+void TSuperTimer::DoTimer() {
+  if (OnTimer) OnTimer(this);
+  bool running;
+  if (countDown_) {
+    running = Ticks() > stopTicks_ && elapsed_ > 0;
+  } else {
+    running = Ticks() < stopTicks_ || stopTicks_ <= 0;
+  }
+  if (running) return;
+  SetEnabled(false);
+  if (OnStop) OnStop(this);
+}
+
+bool TSuperTimer::DeliverDueTick() {
+  if (!enabled_ || interval_ == 0) return false;
+  const std::int32_t now = Reading();
+  if (now - nextTick_.load() < 0) return false;
+  TakeTick(now);
+  DoTimer();
+  return true;
+}
+
+void TSuperTimer::PollTimer() {
+  if (!thread_) DeliverDueTick();
+}
