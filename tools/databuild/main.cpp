@@ -5,13 +5,6 @@
 
 #include "tools/databuild/Registry.h"
 
-namespace vornu::databuild {
-std::vector<StepEntry>& Steps() {
-  static std::vector<StepEntry> steps;
-  return steps;
-}
-}  // namespace vornu::databuild
-
 int main(int argc, char** argv) {
   using namespace vornu::databuild;
   if (argc < 3) {
