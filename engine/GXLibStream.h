@@ -5,16 +5,17 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
-#include <stdexcept>
 #include <string>
 #include <vector>
+
+#include "platform/Classes.h"
 
 namespace vornu {
 
 // Every failure of a media library (bad file, refused data, out of memory, player errors).
-class EGXLibrary : public std::runtime_error {
+class EGXLibrary : public Exception {
  public:
-  using std::runtime_error::runtime_error;
+  using Exception::Exception;
 };
 
 // Reads fields from a byte block and never past its end: a read that the rest of the

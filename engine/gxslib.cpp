@@ -44,6 +44,28 @@ void WriteFormat(TGXByteWriter& w, const TGXWaveFormat& f) {
 
 }  // namespace
 
+std::string WaveFormatProblem(const TGXWaveFormat& f) {
+  if (f.FormatTag != 1) {
+    return "format tag " + std::to_string(f.FormatTag) + " is not integer PCM (1)";
+  }
+  if (f.Channels != 1 && f.Channels != 2) {
+    return std::to_string(f.Channels) + " channels (only mono and stereo play)";
+  }
+  if (f.BitsPerSample != 8 && f.BitsPerSample != 16) {
+    return std::to_string(f.BitsPerSample) + "-bit samples (only 8 and 16 bits play)";
+  }
+  if (f.SamplesPerSec < 1 || f.SamplesPerSec > 384000) {
+    return "sample rate " + std::to_string(f.SamplesPerSec) + " Hz is outside 1..384000";
+  }
+  const unsigned frame = f.Channels * f.BitsPerSample / 8u;
+  if (f.BlockAlign != frame) {
+    return "block alignment " + std::to_string(f.BlockAlign) + " does not match " +
+           std::to_string(f.Channels) + " channels of " + std::to_string(f.BitsPerSample) +
+           " bits (" + std::to_string(frame) + ")";
+  }
+  return {};
+}
+
 TGXSounds::TGXSounds() : magic_(kSoundMagic) {}
 
 const TGXSound& TGXSounds::Sound(int i) const {

@@ -39,6 +39,10 @@ struct TGXSound {
   friend bool operator==(const TGXSound&, const TGXSound&) = default;
 };
 
+// Why the sound player cannot play samples of this format (integer PCM of 8 or 16 bits, mono
+// or stereo, 1 Hz to 384 kHz, block alignment matching); empty when it can.
+std::string WaveFormatProblem(const TGXWaveFormat& f);
+
 class TGXSounds {
  public:
   static constexpr std::size_t kHeaderSize = 8;
