@@ -1,6 +1,8 @@
 // Readers of the game's data files: hotspot maps, scene object files and the item file.
 #include "game/SceneFiles.h"
 
+#include "platform/Text1252.h"
+
 #include <cerrno>
 #include <cstring>
 #include <fstream>
@@ -82,7 +84,7 @@ std::int32_t ReadIntegerLine(TLineReader& Reader, const char* What) {
   const std::string Line = Reader.ReadLine();
   std::int32_t Value = 0;
   if (!ParseDecimal(Line, Value)) {
-    Reader.Fail(std::string(What) + " \"" + Line + "\" is not an integer");
+    Reader.Fail(std::string(What) + " \"" + Cp1252ToUtf8(Line) + "\" is not an integer");
   }
   return Value;
 }

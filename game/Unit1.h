@@ -190,9 +190,30 @@ class TForm1 : public TForm {
   void DrawPukki(std::uint8_t Direction, std::uint16_t Frame);
   // Draws Surface on Back at (X, Y); a surface that never loaded draws nothing.
   void DrawOnBack(TGXSurface* Surface, int X, int Y, bool Transparent);
+  // Start-up proper; throws on the first file that is missing or broken.
+  void InitializeGame();
+  // Ends the program because start-up failed: message (stderr and box), form closed.
+  void FailStartup(const std::string& Message);
+  // HotspotHidden as in a new game.
+  void ResetHotspotHidden();
+  // The item in the inventory slot at (X, Y), 0 if none.
+  std::uint16_t ItemInSlotAt(int X, int Y) const;
+  // Reads a hotspot map file into HotspotMap; a file that cannot be read throws naming it.
+  void ParseHotspotMapInto(const std::string& Path);
+  // The three views of the frame.
+  void IntroFrame();
+  void EndingFrame();
+  void GameFrame();
+  // Loads an opening or closing picture; one that cannot be read ends the program.
+  void LoadPhasePicture(const std::string& Path);
+  // ItemTexts[K][Item] / HotspotTexts[K][Hotspot], empty for numbers outside the tables.
+  const std::string& ItemText(int K, int Item) const;
+  const std::string& HotspotText(int K, int Hotspot) const;
 
   // ---- Build settings ----
   TForm1Settings Settings;
+  // Why start-up failed (the program then ends); empty when it did not.
+  std::string StartupError;
 
   // ---- Components ----
   std::unique_ptr<TGXScreen> GXScreen1;

@@ -1,0 +1,194 @@
+// Mouse and keyboard: pointer, press, long press, the release steps, the key steps.
+#include "game/Unit1.h"
+
+namespace {
+
+constexpr int kVerbBoxes[3][4] = {
+    // left, top, right, bottom (inclusive) of verbs 2, 3, 4 in the open menu
+    {138, 97, 154, 117},
+    {161, 100, 171, 103},
+    {160, 110, 170, 114}};
+
+// The inventory slot at (X, Y), 0 if none.
+int SlotAt(int X, int Y) {
+  if (X < 10 || Y < 10 || Y > 39 || X > 319) return 0;
+  return (X - 10) / 30 + 1;
+}
+
+}  // namespace
+
+std::uint8_t TForm1::OnButton(int X, int Y) const {
+  if (X < 10 || Y < 10 || Y - 10 <= 160) return 0;
+  if (X - 10 < 100) return 1;
+  if (X - 10 < 200) return 2;
+  return 3;
+}
+
+std::uint16_t TForm1::ItemInSlotAt(int X, int Y) const {
+  const int Slot = SlotAt(X, Y);
+  if (Slot == 0 || Slot > InventoryCount || Slot > 13) return 0;
+  return Inventory[Slot];
+}
+
+std::uint16_t TForm1::MouseOnItem() const { return ItemInSlotAt(MouseX, MouseY); }
+
+std::uint16_t TForm1::ClickOnItem() const { return ItemInSlotAt(ClickX, ClickY); }
+
+void TForm1::FormMouseMove(TObject*, TShiftState, int X, int Y) {
+  if (Settings.HalveMouse) {
+    X /= 2;
+    Y /= 2;
+  }
+  MouseX = X == 0 ? 1 : X;
+  MouseY = Y == 0 ? 1 : Y;
+  CursorKind = 2;
+  if (InventoryOpen == 1) {
+    CursorKind = 1;
+    if (MouseOnItem() > 0) CursorKind = 2;
+  } else {
+    const std::uint8_t H = HotspotAt(MouseX, MouseY);
+    if (H == 255 || H == 0) CursorKind = 1;
+    if (CursorKind == 2 && HotspotIsHidden(CurrentScene, H)) CursorKind = 1;
+  }
+  if (SpeechActive == 1) CursorKind = 1;
+  if (MenuOpen == 1) {
+    CursorKind = 1;
+    SelectedVerb = 1;
+    for (int V = 0; V < 3; ++V) {
+      const int* Box = kVerbBoxes[V];
+      if (X >= Box[0] && Y >= Box[1] && X <= Box[2] && Y <= Box[3]) {
+        SelectedVerb = static_cast<std::uint8_t>(V + 2);
+      }
+    }
+  }
+}
+
+void TForm1::FormMouseDown(TObject*, TMouseButton Button, TShiftState, int X, int Y) {
+  Timer3->SetEnabled(false);
+  if (Timer4->Enabled()) return;
+  if (Settings.HalveMouse) {
+    X /= 2;
+    Y /= 2;
+  }
+  if (Button == mbLeft && OnButton(X, Y) > 0 && InventoryOpen == 1) return;
+  if (Button == mbLeft && SceneActionIdle == 1) SelectedVerb = 1;
+  if (SpeechActive == 1 || Button != mbLeft) return;
+  ClickX = X;
+  ClickY = Y;
+  if (CursorKind == 2) Timer2->SetEnabled(true);
+}
+
+void TForm1::Timer2Timer(TObject*) {
+  if (MenuAllowed == 0 || ItemInHand == 1) return;
+  MenuOpen = 1;
+  if (InventoryOpen == 0) {
+    ActionHotspot = HotspotAt(ClickX, ClickY);
+  } else {
+    ActionItem = ClickOnItem();
+  }
+}
+
+void TForm1::FormMouseUp(TObject*, TMouseButton Button, TShiftState, int X, int Y) {
+  // 1-2: a script wait swallows the release; a speech takes it whole.
+  if (Timer4->Enabled()) return;
+  if (SpeechActive == 1) {
+    SpeechActive = 0;
+    ++ActionStep;
+    return;
+  }
+  // 3-4: the inventory's buttons act at once.
+  if (Settings.HalveMouse) {
+    X /= 2;
+    Y /= 2;
+  }
+  const bool Left = Button == mbLeft;
+  if (Left && InventoryOpen == 1) {
+    switch (OnButton(X, Y)) {
+      case 1:
+        LoadGame();
+        return;
+      case 2:
+        SaveGame();
+        return;
+      case 3:
+        QuitGame();
+        return;
+      default:
+        break;
+    }
+  }
+  // 5-6: the long press is over; a release without the menu cancels a pending verb.
+  Timer2->SetEnabled(false);
+  if (MenuOpen == 0) {
+    SelectedVerb = 1;
+    SceneActionIdle = 1;
+  }
+  // 7: walk.
+  if (InventoryOpen == 0 && Left && MenuOpen == 0 && PukkiInScene == 1) {
+    SelectedVerb = 1;
+    const std::uint8_t H = HotspotAt(X, Y);
+    if (H == 0) {
+      CalculateWayPoints(ClickX, ClickY);
+    } else if (H != 255) {
+      CheckWalkPoints();
+    }
+  }
+  // 8: a verb chosen in the menu.
+  if (MenuOpen == 1 && SelectedVerb > 1) {
+    ActionStep = 1;
+    if (InventoryOpen == 0) {
+      SceneActionIdle = 0;
+    } else {
+      ItemActionIdle = 0;
+    }
+    if (Left && PukkiInScene == 1 && InventoryOpen == 0 && ActionHotspot >= 1 &&
+        ActionHotspot <= 255) {
+      const THotspotWalkPoint& Walk = HotspotWalkPoints[ActionHotspot];
+      ArrivalDirection = Walk.Facing;
+      CalculateWayPoints(Walk.X, Walk.Y);
+    }
+  }
+  // 9: clicks in the inventory take, combine or drop the held item.
+  if (Left && InventoryOpen == 1) {
+    const std::uint16_t Under = MouseOnItem();
+    if (Under > 0 && MenuOpen == 0) {
+      if (ItemInHand == 1) {
+        CombineIdle = 0;
+        ActionItem = Under;
+      } else {
+        ItemInHand = 1;
+        HeldItem = ClickOnItem();
+      }
+    }
+    if (ClickOnItem() == 0) {
+      ItemInHand = 0;
+      HeldItem = 0;
+    }
+  }
+  // 10: clicks in the scene with an item put it back or use it.
+  if (Left && InventoryOpen == 0) {
+    if (CursorKind == 1) {
+      ItemInHand = 0;
+      HeldItem = 0;
+    }
+    if (ItemInHand == 1 && CursorKind == 2) {
+      UseItemIdle = 0;
+      ActionHotspot = HotspotAt(ClickX, ClickY);
+      ActionItem = HeldItem;
+    }
+  }
+  // 11-13: the menu closes, the right button toggles the inventory, the map starts a journey.
+  MenuOpen = 0;
+  if (Button == mbRight && InventoryAllowed == 1) InventoryOpen = 1 - InventoryOpen;
+  if (CurrentScene == 0 && CursorKind == 2) {
+    MapIdle = 0;
+    ActionStep = 1;
+    ActionHotspot = HotspotAt(ClickX, ClickY);
+  }
+}
+
+void TForm1::FormKeyPress(TObject*, char&) {
+  // The sequences stop at their last step; further keys change nothing.
+  if (IntroActive == 1 && IntroStep < 7) ++IntroStep;
+  if (EndingActive == 1 && EndingStep < 5) ++EndingStep;
+}

@@ -1,0 +1,49 @@
+// Speech: the two-colour block of centred lines, its display time and the script wait.
+#include <vector>
+
+#include "engine/GX.h"
+#include "game/Unit1.h"
+
+void TForm1::StringToSayStr(const std::string& Text, SayStr& Rec) {
+  Rec.Lines[1] = Text.substr(0, SayStr::MaxLineLength);
+  Rec.LineCount = 1;
+}
+
+void TForm1::PukkiSay(SayStr Rec) {
+  if (Rec.LineCount == 0) return;
+  if (Rec.LineCount > 10) Rec.LineCount = 10;
+  SpeechActive = 1;
+  CurrentSpeech = Rec;
+  if (SpeechSurface) {
+    TGXCanvas& Canvas = *SpeechSurface->Canvas;
+    const TLabel& Shadow = Speaker == 2 ? *Label4 : *Label2;
+    const TLabel& Text = Speaker == 2 ? *Label3 : *Label1;
+    int X[11] = {};
+    Canvas.Font = Text.Font;
+    for (int I = 1; I <= Rec.LineCount; ++I) {
+      X[I] = 120 - static_cast<std::uint16_t>(Canvas.TextWidth(Rec.Lines[I])) / 2;
+    }
+    Canvas.Release();
+    SpeechSurface->Erase(0);
+    Canvas.FloodFill(0, 0, clRed, fsBorder);
+    Canvas.Font = Shadow.Font;
+    for (int I = 1; I <= Rec.LineCount; ++I) Canvas.TextOut(X[I], 10 * (I - 1) + 1, Rec.Lines[I]);
+    Canvas.Release();
+    GXScreen1->TransparentFromPixel(*SpeechSurface, 0, 0);
+    DrawOnBack(SpeechSurface.get(), 40, 20, true);
+    Canvas.Font = Text.Font;
+    for (int I = 1; I <= Rec.LineCount; ++I) {
+      Canvas.TextOut(X[I] + 1, 10 * (I - 1) + 2, Rec.Lines[I]);
+    }
+    Canvas.Release();
+    DrawOnBack(SpeechSurface.get(), 40, 20, true);
+  }
+  Timer3->SetInterval(static_cast<std::uint32_t>(Rec.LineCount) * 2000);
+  Timer3->SetEnabled(true);
+}
+
+void TForm1::ActionDelayMs(std::int32_t Ms) {
+  // A wait of no time still ends (a stopped window timer would lock the mouse for good).
+  Timer4->SetInterval(static_cast<std::uint32_t>(Ms < 1 ? 1 : Ms));
+  Timer4->SetEnabled(true);
+}

@@ -1,0 +1,248 @@
+// The game form's components, start-up and timer handlers, and helpers shared by its parts.
+#include "game/Unit1.h"
+
+#include <string>
+
+#include "engine/GX.h"
+#include "engine/SuperTimer.h"
+#include "platform/ErrorBox.h"
+
+namespace {
+
+// The four label fonts differ only in colour.
+void SetLabelFont(TLabel& Label, TColor Color) {
+  Label.Visible = false;
+  Label.Font = TFont{"Small Fonts", -9, fsBold, ANSI_CHARSET, Color};
+}
+
+const char* const kDirectionNames[8] = {"up",   "uright", "right", "dright",
+                                        "down", "dleft",  "left",  "uleft"};
+
+// Codes of the directions in the order their frames are created and loaded.
+const int kCreateOrder[8] = {6, 2, 0, 4, 5, 3, 7, 1};  // left, right, up, down, dl, dr, ul, ur
+const int kLoadOrder[8] = {2, 6, 0, 4, 5, 3, 7, 1};    // right, left, up, down, dl, dr, ul, ur
+
+}  // namespace
+
+TForm1::TForm1(const TForm1Settings& FormSettings) : TForm(TFormSettings{}), Settings(FormSettings) {
+  GXScreen1 = std::make_unique<TGXScreen>(this);
+  GXScreen1->SetDisplayMode(Settings.LargeDisplay ? dm640x400x8 : dm320x200x8);
+  GXScreen1->SetDebug(true);
+  GXScreen1->SetBeepOnException(true);
+  GXScreen1->SetBackBuffers(2);
+  GXScreen1->SetWindowMode(false);
+  GXScreen1->SetWindowVBL(true);
+  GXScreen1->SetPaletteMode(pmNormal);
+  GXScreen1->SetPaletteCycle(false);
+  GXScreen1->SetSkipTile0(false);
+  GXScreen1->SetWindowStretch(false);
+  GXScreen1->SetWinBufWidth(0);
+  GXScreen1->SetWinBufHeight(0);
+  GXScreen1->SetColorDepth(16);
+  GXScreen1->SetVersion("GX Beta 6");
+  GXScreen1->OnInitialize = [this](TObject* Sender) { GXScreen1Initialize(Sender); };
+  GXScreen1->OnFlip = [this](TObject* Sender) { GXScreen1Flip(Sender); };
+  GXScreen1->SetFlippingEnabled(true);
+
+  Timer1 = std::make_unique<TSuperTimer>(this);
+  Timer1->OnTimer = [this](TObject* Sender) { Timer1Timer(Sender); };
+  Timer1->SetEnabled(true);  // before the interval, as the settings were always applied
+  Timer1->SetInterval(50);
+  Timer1->SetThreadPriority(tpNormal);
+
+  Timer2 = std::make_unique<TTimer>(this);
+  Timer2->SetEnabled(false);
+  Timer2->SetInterval(750);
+  Timer2->OnTimer = [this](TObject* Sender) { Timer2Timer(Sender); };
+  Timer3 = std::make_unique<TTimer>(this);
+  Timer3->SetEnabled(false);
+  Timer3->OnTimer = [this](TObject* Sender) { Timer3Timer(Sender); };
+  Timer4 = std::make_unique<TTimer>(this);
+  Timer4->SetEnabled(false);
+  Timer4->OnTimer = [this](TObject* Sender) { Timer4Timer(Sender); };
+
+  MediaPlayer1 = std::make_unique<TMediaPlayer>(this);
+  MediaPlayer1->SetDeviceType(dtSequencer);
+  MediaPlayer1->SetVisible(false);
+  MediaPlayer1->SetEnabled(false);
+  MediaPlayer1->SetAutoEnable(false);
+
+  Label1 = std::make_unique<TLabel>(this);
+  SetLabelFont(*Label1, clRed);
+  Label2 = std::make_unique<TLabel>(this);
+  SetLabelFont(*Label2, clMaroon);
+  Label3 = std::make_unique<TLabel>(this);
+  SetLabelFont(*Label3, clLime);
+  Label4 = std::make_unique<TLabel>(this);
+  SetLabelFont(*Label4, clGreen);
+
+  OnKeyPress = [this](TObject* Sender, char& Key) { FormKeyPress(Sender, Key); };
+  OnMouseDown = [this](TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y) {
+    FormMouseDown(Sender, Button, Shift, X, Y);
+  };
+  OnMouseMove = [this](TObject* Sender, TShiftState Shift, int X, int Y) {
+    FormMouseMove(Sender, Shift, X, Y);
+  };
+  OnMouseUp = [this](TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y) {
+    FormMouseUp(Sender, Button, Shift, X, Y);
+  };
+
+  ResetHotspotHidden();
+}
+
+TForm1::~TForm1() {
+  // The screen's frame pump must not call into a half-destroyed form.
+  if (GXScreen1) {
+    GXScreen1->SetFlippingEnabled(false);
+    GXScreen1->OnFlip = nullptr;
+    GXScreen1->OnInitialize = nullptr;
+  }
+  if (Timer1) Timer1->SetEnabled(false);
+}
+
+void TForm1::ResetHotspotHidden() {
+  for (auto& Scene : HotspotHidden) Scene.Fill(0);
+  HotspotHidden[6][20] = 1;
+  HotspotHidden[10][16] = 1;
+  HotspotHidden[13][4] = 1;
+}
+
+void TForm1::GXScreen1Initialize(TObject*) {
+  try {
+    InitializeGame();
+  } catch (const std::exception& E) {
+    FailStartup(E.what());
+  }
+}
+
+void TForm1::InitializeGame() {
+  TGXScreen& Screen = *GXScreen1;
+  FullScreenPicture = Screen.CreateSurface(320, 200);
+  BitmapLoader = std::make_unique<TImage>(this);
+  BitmapLoader->Visible = false;
+  for (int Frame = 1; Frame <= 30; ++Frame) {
+    for (int D : kCreateOrder) PukkiFrames[D][Frame] = Screen.CreateSurface(45, 60);
+  }
+  for (int N = 1; N <= 4; ++N) MenuPictures[N] = Screen.CreateSurface(50, 50);
+  for (int N = 1; N <= 2; ++N) CursorPictures[N] = Screen.CreateSurface(10, 10);
+  TextLineSurface = Screen.CreateSurface(320, 20);
+  SpeechSurface = Screen.CreateSurface(240, 150);
+  for (int N = 1; N <= 13; ++N) ItemPictures[N] = Screen.CreateSurface(30, 30);
+  InventoryPicture = Screen.CreateSurface(300, 180);
+
+  LoadPicture(*CursorPictures[1], "sprites/normcurs.bmp");
+  LoadPicture(*CursorPictures[2], "sprites/acticurs.bmp");
+  for (int N = 1; N <= 4; ++N) {
+    LoadPicture(*MenuPictures[N], "sprites/menu" + std::to_string(N) + ".bmp");
+  }
+  for (int D : kLoadOrder) {
+    for (int Frame = 1; Frame <= 30; ++Frame) {
+      const std::string Number = (Frame < 10 ? "0" : "") + std::to_string(Frame);
+      LoadPicture(*PukkiFrames[D][Frame],
+                  std::string("sprites/pukki/") + kDirectionNames[D] + Number + ".bmp");
+    }
+  }
+  ReadItemDataFile();
+  LoadPicture(*InventoryPicture, "items/invent.bmp");
+  for (int N = 1; N <= 13; ++N) {
+    LoadPicture(*ItemPictures[N], "items/item" + std::to_string(N) + ".bmp");
+  }
+  ClearInventory();
+  Screen.TransparentFromPixel(*PukkiFrames[6][1], 0, 0);
+
+  PukkiX = 150;
+  PukkiY = 100;
+  ClickX = 171;
+  ClickY = 148;
+  PukkiTargetX = 150;
+  PukkiTargetY = 100;
+  CursorKind = 1;
+  PukkiFrame = 1;
+  WalkDone = 1;
+  AdvanceWayPoint = 1;
+  MenuOpen = 0;
+  SelectedVerb = 1;
+  SceneActionIdle = 1;
+  PukkiDirection = 2;
+  CurrentScene = 0;
+  ArrivalDirection = 255;
+  IntroActive = 1;
+  IntroStep = 1;
+  SpeechActive = 0;
+  InventoryOpen = 0;
+  ItemActionIdle = 1;
+  CombineIdle = 1;
+  UseItemIdle = 1;
+  MapIdle = 1;
+  Speaker = 1;
+  EndingActive = 0;
+  EndingStep = 1;
+
+  for (auto& Scene : SceneFlags) Scene.Fill(0);
+  ResetHotspotHidden();
+  CursorShown = 1;
+
+  MediaPlayer1->SetEnabled(true);
+  PlayMusic("music/music02.mid");
+}
+
+void TForm1::FailStartup(const std::string& Message) {
+  StartupError = Message;
+  vornu::ShowErrorBox("Vornu", "Vornu cannot start: " + Message);
+  CloseForm();
+}
+
+void TForm1::Timer1Timer(TObject*) { FrameTick = 1; }
+
+void TForm1::Timer3Timer(TObject*) {
+  SpeechActive = 0;
+  ++ActionStep;
+  Timer3->SetEnabled(false);
+}
+
+void TForm1::Timer4Timer(TObject*) {
+  ++ActionStep;
+  Timer4->SetEnabled(false);
+}
+
+bool TForm1::HotspotIsHidden(std::uint16_t Scene, int H) const {
+  // The map hides nothing, and the table has room for hotspots 1..50 only.
+  if (!HotspotHidden.InRange(Scene) || H < 1 || H > 50) return false;
+  return HotspotHidden[Scene][H] == 1;
+}
+
+std::uint8_t TForm1::HotspotAt(int X, int Y) const {
+  if (X <= 0) X = 1;
+  if (Y <= 0) Y = 1;
+  if (X > 320 || Y > 200) return 255;
+  return HotspotMap[X][Y];
+}
+
+void TForm1::LoadPicture(TGXSurface& Surface, const std::string& Path) {
+  if (!BitmapLoader) BitmapLoader = std::make_unique<TImage>(this);
+  BitmapLoader->Picture.LoadFromFile(Path);
+  Surface.Canvas->Draw(0, 0, BitmapLoader->Picture.Graphic());
+  Surface.Canvas->Release();
+}
+
+void TForm1::PlayMusic(const std::string& Path) {
+  MediaPlayer1->SetFileName(Path);
+  MediaPlayer1->Open();
+  MediaPlayer1->Play();
+}
+
+void TForm1::CloseForm() {
+  if (Timer1) Timer1->SetEnabled(false);
+  Close();
+}
+
+void TForm1::DrawOnBack(TGXSurface* Surface, int X, int Y, bool Transparent) {
+  TGXSurface* Back = GXScreen1->Back();
+  if (Surface == nullptr || Back == nullptr) return;
+  Back->Draw(X, Y, *Surface, Transparent);
+}
+
+void TForm1::DrawPukki(std::uint8_t Direction, std::uint16_t Frame) {
+  if (Direction > 7 || Frame < 1 || Frame > 30) return;
+  DrawOnBack(PukkiFrames[Direction][Frame].get(), PukkiX, PukkiY, true);
+}
