@@ -58,7 +58,7 @@ void TForm1::MapGoto() {
       // does not keep the player on the map, retrying on every frame.
       EndingActive = 1;
       MapIdle = 1;
-      PlayMusic(".\\music\\music02.mid");
+      PlayMusic("music/music02.mid");
     } else {
       MapIdle = 1;
       SayStr Rec;
