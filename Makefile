@@ -12,7 +12,7 @@ PACKAGES := cmake make g++ pkg-config clang libclang-rt-14-dev \
   libgtest-dev libgmock-dev libbenchmark-dev
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: all deps configure build run test test-asan test-fuzz bench clean
+.PHONY: all deps configure build run demo test test-asan test-fuzz bench clean
 
 all: build
 
@@ -33,6 +33,10 @@ build: configure
 
 run: build
 	cd $(GAME_DIR) && ./vornu
+
+# The whole game played to the credits by synthetic mouse and key events, at a watchable pace.
+demo: build
+	cd $(GAME_DIR) && ./vornu-demo
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
