@@ -4,6 +4,7 @@
 #include <set>
 #include <sstream>
 
+#include "platform/BitmapFont.h"
 #include "tools/databuild/Registry.h"
 #include "tools/databuild/scenes/SceneArt.h"
 #include "tools/databuild/scenes/SceneBuild.h"
@@ -29,6 +30,9 @@ void WriteFile(const std::filesystem::path& p, const std::string& bytes) {
   if (!f) throw BuildError(p, 0, "write failed");
 }
 
+// Replies are wrapped by the pixel width of the game's own font.
+int SpeechWidth(const std::string& cp1252) { return font::TextWidth(cp1252); }
+
 void BuildScenesStep(const Paths& paths) {
   const auto dir = paths.out / "scenes";
   std::filesystem::create_directories(dir / "tiles");
@@ -39,7 +43,7 @@ void BuildScenesStep(const Paths& paths) {
       std::cerr << "vornu-databuild: scenes: scene " << n << " has no sources yet\n";
       continue;
     }
-    const BuiltScene built = BuildScene(n, ReadFile(art), art, ReadFile(txt), txt, nullptr);
+    const BuiltScene built = BuildScene(n, ReadFile(art), art, ReadFile(txt), txt, &SpeechWidth);
     const std::string base = "scene" + std::to_string(n);
     raster::WriteBmp24((dir / (base + ".bmp")).string(), built.art.picture);
     WriteFile(dir / (base + ".dat"),

@@ -152,31 +152,53 @@ std::vector<std::string> WrapReply(const std::string& text, const std::filesyste
     return static_cast<int>(s.size()) <= kFallbackChars;
   };
   std::vector<std::string> lines;
-  // " / " forces a break; the pieces between are wrapped word by word.
-  std::vector<std::string> pieces;
-  for (std::size_t pos = 0;;) {
-    const auto cut = text.find(" / ", pos);
-    pieces.push_back(Trim(text.substr(pos, cut == std::string::npos ? cut : cut - pos)));
-    if (cut == std::string::npos) break;
-    pos = cut + 3;
+  // A lone "/" forces a break; the pieces between are wrapped word by word.
+  std::vector<std::vector<std::string>> pieces(1);
+  {
+    std::istringstream ws(text);
+    for (std::string w; ws >> w;) {
+      if (w == "/") pieces.emplace_back();
+      else pieces.back().push_back(w);
+    }
   }
-  for (const auto& piece : pieces) {
-    if (piece.empty()) throw BuildError(file, line, "a reply has an empty line");
-    std::istringstream words(piece);
-    std::string cur;
-    for (std::string w; words >> w;) {
+  // Balanced wrapping: among the breaks that fit, the one with the least ragged right
+  // edge, so that a reply never ends with a lonely word on its own line.
+  auto measure = [&](const std::string& s) {
+    return width ? width(s) : static_cast<int>(s.size()) * kReplyMaxWidth / kFallbackChars;
+  };
+  for (const auto& words : pieces) {
+    if (words.empty()) throw BuildError(file, line, "a reply has an empty line");
+    for (const auto& w : words)
       if (!fits(w)) {
         throw BuildError(file, line, "the word \"" + Cp1252ToUtf8(w) + "\" is too long for a line");
       }
-      const std::string joined = cur.empty() ? w : cur + " " + w;
-      if (fits(joined)) {
-        cur = joined;
-      } else {
-        lines.push_back(cur);
-        cur = w;
+    const std::size_t n = words.size();
+    constexpr long long kInf = 1LL << 60;
+    std::vector<long long> cost(n + 1, kInf);
+    std::vector<std::size_t> from(n + 1, 0);
+    cost[0] = 0;
+    for (std::size_t end = 1; end <= n; ++end) {
+      std::string cur;
+      for (std::size_t start = end; start-- > 0;) {
+        cur = cur.empty() ? words[start] : words[start] + " " + cur;
+        if (!fits(cur)) break;
+        if (cost[start] == kInf) continue;
+        const long long slack = kReplyMaxWidth - measure(cur);
+        // One line more costs as much as a badly ragged line, so lines stay few.
+        const long long c = cost[start] + slack * slack + kReplyMaxWidth * kReplyMaxWidth / 4;
+        if (c < cost[end]) {
+          cost[end] = c;
+          from[end] = start;
+        }
       }
     }
-    lines.push_back(cur);
+    std::vector<std::string> pieceLines;
+    for (std::size_t end = n; end > 0; end = from[end]) {
+      std::string l;
+      for (std::size_t i = from[end]; i < end; ++i) l += (l.empty() ? "" : " ") + words[i];
+      pieceLines.insert(pieceLines.begin(), l);
+    }
+    lines.insert(lines.end(), pieceLines.begin(), pieceLines.end());
   }
   if (static_cast<int>(lines.size()) > kReplyMaxLines) {
     throw BuildError(file, line,
