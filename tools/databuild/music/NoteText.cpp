@@ -401,10 +401,12 @@ void Compiler::RunLines(const std::vector<Line>& body, TrackState& t) {
       } else if (tok == "time") {
         if (i + 1 >= l.tokens.size()) Fail(l.number, "'time' needs a signature such as 3/4");
         AddMeter(t.now, l.tokens[++i], l.number, t.meter);
-      } else if (tok == "channel") {
-        t.channel = Int(l, i, tok, 1, 16) - 1;
-      } else if (tok == "drums") {
-        t.channel = 9;
+      } else if (tok == "channel" || tok == "drums") {
+        // Events already written carry the old channel: a late change would split the track.
+        if (t.out.events.size() > 1) {
+          Fail(l.number, "'" + tok + "' must come before anything else in the track");
+        }
+        t.channel = tok == "drums" ? 9 : Int(l, i, tok, 1, 16) - 1;
       } else if (tok == "program") {
         if (i + 1 >= l.tokens.size()) Fail(l.number, "'program' needs a name or 1..128");
         const std::string& p = l.tokens[i + 1];
