@@ -183,6 +183,7 @@ struct Parser {
     std::vector<Shape> out = it->second;
     for (auto& s : out) {
       s.line = line;
+      s.inGroup = true;
       // Rectangles and ellipses move by their corner or centre; sizes and radii stay.
       const bool onlyFirst = s.kind == Shape::Kind::kRect || s.kind == Shape::Kind::kEllipse;
       const std::size_t count = onlyFirst ? 2 : s.nums.size();
@@ -407,7 +408,10 @@ void Paint(const Shape& s, Image& img, std::vector<std::uint8_t>* map,
   const Mask mask = ShapeMask(s);
   Box b{};
   mask.Bounds(b.x0, b.y0, b.x1, b.y1);
-  if (b.x0 < 0) throw BuildError(file, s.line, "the shape covers no pixel of the picture");
+  if (b.x0 < 0) {
+    if (s.inGroup) return;
+    throw BuildError(file, s.line, "the shape covers no pixel of the picture");
+  }
   const Mask edge = s.outline ? mask.Edge() : Mask(kSceneW, kSceneH);
   const Mask inner = mask.Minus(edge);
   for (int y = b.y0; y <= b.y1; ++y)

@@ -45,6 +45,7 @@ struct Shape {
   int width = 1;
   int hot = kKeepMap;
   std::string name;
+  bool inGroup = false;  // drawn by `use`: a part that falls outside the picture is fine
 };
 
 struct TileSpec {
