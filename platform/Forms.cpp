@@ -15,6 +15,7 @@
 
 #include "platform/AudioDevice.h"
 #include "platform/Clock.h"
+#include "platform/PixelConvert.h"
 #include "platform/Text1252.h"
 
 namespace {
@@ -445,6 +446,7 @@ void TForm::SetDisplay(int Width, int Height, bool FullScreen) {
 }
 
 void TForm::ApplyWindowShape() {
+  barsPainted_ = 0;
   auto* w = static_cast<SDL_Window*>(window_);
   if (!w) return;
   int index = SDL_GetWindowDisplayIndex(w);
@@ -501,6 +503,7 @@ void TForm::ToggleFullScreen() {
 }
 
 bool TForm::RestoreDisplay() {
+  barsPainted_ = 0;
   if (!window_ || displayWidth_ == 0) return true;
   if (deviceLost_) {
     if (texture_) SDL_DestroyTexture(static_cast<SDL_Texture*>(texture_));
@@ -574,31 +577,43 @@ void TForm::Present(const TPixelView& Pixels) {
                                                  static_cast<std::ptrdiff_t>(y) * pitch);
     const std::uint8_t* in = Pixels.Pixels + static_cast<std::ptrdiff_t>(y) * Pixels.Pitch;
     switch (Pixels.Format) {
-      case TPixelFormat::RGB565: {
-        for (int x = 0; x < Pixels.Width; ++x) {
-          std::uint16_t p;
-          std::memcpy(&p, in + 2 * x, 2);
-          const std::uint32_t r5 = p >> 11, g6 = (p >> 5) & 63, b5 = p & 31;
-          out[x] = (((r5 << 3) | (r5 >> 2)) << 16) | (((g6 << 2) | (g6 >> 4)) << 8) |
-                   ((b5 << 3) | (b5 >> 2));
+      case TPixelFormat::RGB565:
+        // The surface rows are 2-byte aligned (even pitch, allocator-aligned start).
+        vornu::Rgb565ToXrgb(reinterpret_cast<const std::uint16_t*>(in), out, Pixels.Width);
+        break;
+      case TPixelFormat::Indexed8:
+        if (Pixels.Palette) {
+          vornu::IndexedToXrgb(in, Pixels.Palette->data(), out, Pixels.Width);
+        } else {
+          std::memset(out, 0, static_cast<std::size_t>(Pixels.Width) * 4);
         }
         break;
-      }
-      case TPixelFormat::Indexed8: {
-        for (int x = 0; x < Pixels.Width; ++x) {
-          out[x] = Pixels.Palette ? (*Pixels.Palette)[in[x]] : 0;
-        }
-        break;
-      }
       case TPixelFormat::XRGB8888:
         std::memcpy(out, in, static_cast<std::size_t>(Pixels.Width) * 4);
         break;
     }
   }
   SDL_UnlockTexture(t);
-  SDL_SetRenderDrawColor(r, 0, 0, 0, 255);
-  SDL_RenderClear(r);
+  // Only the letterbox bars are painted black: clearing the whole output first would touch
+  // every pixel twice.
   const TRect o = OutputRect();
+  int ow = 0, oh = 0;
+  SDL_GetRendererOutputSize(r, &ow, &oh);
+  const SDL_Rect bars[4] = {{0, 0, ow, o.Top},
+                            {0, o.Bottom, ow, oh - o.Bottom},
+                            {0, o.Top, o.Left, o.Height()},
+                            {o.Right, o.Top, ow - o.Right, o.Height()}};
+  // The software renderer keeps its output between frames, so there the bars are painted
+  // only after the window changed; other renderers lose their output on every present.
+  SDL_RendererInfo info{};
+  SDL_GetRendererInfo(r, &info);
+  if (!(info.flags & SDL_RENDERER_SOFTWARE) || barsPainted_ < 2) {
+    SDL_SetRenderDrawColor(r, 0, 0, 0, 255);
+    for (const SDL_Rect& bar : bars) {
+      if (bar.w > 0 && bar.h > 0) SDL_RenderFillRect(r, &bar);
+    }
+    ++barsPainted_;
+  }
   const SDL_Rect d{o.Left, o.Top, o.Width(), o.Height()};
   SDL_RenderCopy(r, t, nullptr, &d);
   SDL_RenderPresent(r);
@@ -662,6 +677,7 @@ void TForm::HandleWindowEvent(const void* SdlEvent) {
   switch (e.type) {
     case SDL_WINDOWEVENT:
       if (e.window.windowID != WindowId()) return;
+      barsPainted_ = 0;  // moved, resized, exposed: the bars may be gone
       switch (e.window.event) {
         case SDL_WINDOWEVENT_CLOSE:
           Close();

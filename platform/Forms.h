@@ -242,6 +242,7 @@ class TForm : public TComponent {
   int clientHeight_ = 0;
   int windowScale_ = 1;
   bool deviceLost_ = false;
+  int barsPainted_ = 0;  // frames since the letterbox bars were last known to be wrong
 };
 
 // A label: only its font is used.

@@ -1,0 +1,19 @@
+// Row kernels of the frame: colour-keyed copies and conversions to 32-bit pixels.
+#pragma once
+
+#include <cstdint>
+
+namespace vornu {
+
+// Widens Count RGB565 pixels to 0x00RRGGBB, replicating the top bits into the low ones.
+void Rgb565ToXrgb(const std::uint16_t* In, std::uint32_t* Out, int Count);
+// Looks Count palette indices up in a 256-entry table of 0x00RRGGBB.
+void IndexedToXrgb(const std::uint8_t* In, const std::uint32_t* Palette, std::uint32_t* Out,
+                   int Count);
+
+// Copies Count pixels except those equal to Key (the colour-keyed blit of one row).
+void KeyedCopy8(const std::uint8_t* In, std::uint8_t* Out, int Count, std::uint8_t Key);
+void KeyedCopy16(const std::uint16_t* In, std::uint16_t* Out, int Count, std::uint16_t Key);
+void KeyedCopy32(const std::uint32_t* In, std::uint32_t* Out, int Count, std::uint32_t Key);
+
+}  // namespace vornu
