@@ -220,4 +220,153 @@ void TGXImages::Assign(const TGXImages& src) {
   *this = std::move(copy);
 }
 
+TGXImageLib::TGXImageLib(TComponent* Owner) : TComponent(Owner) {}
+
+TGXImageLib::~TGXImageLib() {
+  if (!Owner()) return;
+  for (TComponent* c : Owner()->Components()) {
+    if (auto* screen = dynamic_cast<TGXScreen*>(c)) {
+      if (screen->ImageLibrary() == this) screen->SetImageLibrary(nullptr);
+      if (screen->TileLibrary() == this) screen->SetTileLibrary(nullptr);
+    }
+  }
+}
+
+void TGXImageLib::SetImages(const TGXImages& Value) {
+  TGXImages copy;
+  copy.Assign(Value);
+  const bool hadBitmaps = HasBitmaps();
+  FreeBitmaps();
+  images_ = std::move(copy);
+  fileName_.clear();
+  if (hadBitmaps) CreateBitmaps();
+}
+
+void TGXImageLib::LoadFromFile(const std::string& FileName) {
+  TGXImages loaded;
+  loaded.LoadFromFile(FileName);
+  const bool hadBitmaps = HasBitmaps();
+  FreeBitmaps();
+  images_ = std::move(loaded);
+  fileName_ = FileName;
+  if (hadBitmaps) CreateBitmaps();
+}
+
+void TGXImageLib::Reload() {
+  if (fileName_.empty()) throw EGXLibrary("LoadFromFile must be called first");
+  LoadFromFile(std::string(fileName_));
+}
+
+void TGXImageLib::EnsurePixels() {
+  if (images_.HasPixels()) return;
+  if (fileName_.empty()) {
+    throw EGXLibrary("the image pixel data has been freed and no file is known to read it from");
+  }
+  TGXImages loaded;
+  loaded.LoadFromFile(fileName_);
+  images_ = std::move(loaded);
+}
+
+TBitmap TGXImageLib::MakeBitmap(int Index) {
+  images_.Image(Index);  // the index check
+  EnsurePixels();
+  const TGXImage& img = images_.Image(Index);
+  const int w = img.Header.Width, h = img.Header.Height;
+  std::uint32_t colour[256];
+  for (int i = 0; i < 256; ++i) {
+    const TGXPaletteEntry& e = images_.Palette()[static_cast<std::size_t>(i)];
+    colour[i] =
+        static_cast<std::uint32_t>(e.Red) << 16 | static_cast<std::uint32_t>(e.Green) << 8 | e.Blue;
+  }
+  colour[0] = 0;  // entry 0 is black whatever the palette says
+  std::vector<std::uint32_t> px;
+  try {
+    px.resize(static_cast<std::size_t>(w) * static_cast<std::size_t>(h));
+  } catch (const std::bad_alloc&) {
+    throw EGXLibrary("CreateDIBitmap failed");
+  }
+  const std::size_t stride = TGXImages::RowBytes(w);
+  for (int y = 0; y < h; ++y) {
+    const std::uint8_t* row = img.Bits.data() + static_cast<std::size_t>(y) * stride;
+    std::uint32_t* out = px.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(w);
+    for (int x = 0; x < w; ++x) out[x] = colour[row[x]];
+  }
+  TBitmap bmp;
+  bmp.Assign(w, h, std::move(px));
+  return bmp;
+}
+
+void TGXImageLib::CreateBitmaps() {
+  std::vector<TBitmap> built;
+  built.reserve(static_cast<std::size_t>(Count()));
+  for (int i = 0; i < Count(); ++i) {
+    built.push_back(MakeBitmap(i));
+    if (OnProgress) OnProgress(i, Count() - 1);
+  }
+  bitmaps_ = std::move(built);
+}
+
+const TBitmap* TGXImageLib::Bitmap(int Index) const {
+  if (Index < 0 || static_cast<std::size_t>(Index) >= bitmaps_.size()) return nullptr;
+  return &bitmaps_[static_cast<std::size_t>(Index)];
+}
+
+void TGXImageLib::Draw(TCanvas& Canvas, int X, int Y, int Index) {
+  if (Index < 0 || Index >= Count()) return;
+  if (const TBitmap* b = Bitmap(Index)) {
+    Canvas.Draw(X, Y, b);
+    return;
+  }
+  const TBitmap temporary = MakeBitmap(Index);
+  Canvas.Draw(X, Y, &temporary);
+}
+
+void TGXImageLib::MakeSurfaces(TGXScreen& Screen,
+                               std::vector<std::unique_ptr<TGXSurface>>& Surfaces, bool SetPalette,
+                               bool Reload) {
+  Surfaces.clear();
+  if (Reload && LoadedFromFile()) {
+    TGXImages loaded;
+    loaded.LoadFromFile(fileName_);
+    images_ = std::move(loaded);
+  }
+  if (images_.Empty()) return;
+  EnsurePixels();
+  if (SetPalette) {
+    TPaletteEntries entries{};
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+      const TGXPaletteEntry& e = images_.Palette()[i];
+      entries[i] = TPaletteEntry{e.Red, e.Green, e.Blue, 0};
+    }
+    Screen.SetPalette(entries);
+  }
+  std::vector<std::unique_ptr<TGXSurface>> made;
+  made.reserve(static_cast<std::size_t>(Count()));
+  for (int i = 0; i < Count(); ++i) {
+    const TGXImage& img = images_.Image(i);
+    std::unique_ptr<TGXSurface> s = Screen.CreateSurface(img.Header.Width, img.Header.Height);
+    s->OnSurfaceLost = [&Screen] { Screen.RestoreSurfaces(); };
+    // Indices can be copied only onto indexed pixels; every other surface format gets the
+    // colours the palette gives them.
+    if (Screen.PaletteMode() == pmExclusive && s->Format() == TPixelFormat::Indexed8) {
+      if (std::uint8_t* dst = s->Lock()) {
+        const std::size_t stride = TGXImages::RowBytes(img.Header.Width);
+        for (int y = 0; y < img.Header.Height; ++y) {
+          std::copy_n(img.Bits.data() + static_cast<std::size_t>(y) * stride, img.Header.Width,
+                      dst + static_cast<std::size_t>(y) * static_cast<std::size_t>(s->Pitch()));
+        }
+        s->Unlock();
+      }
+    } else {
+      const TBitmap picture = MakeBitmap(i);
+      s->Canvas->Draw(0, 0, &picture);
+      s->Canvas->Release();
+    }
+    s->SetTransparentColor(0);
+    made.push_back(std::move(s));
+  }
+  Surfaces = std::move(made);
+  if (LoadedFromFile()) images_.FreePixels();
+}
+
 }  // namespace vornu

@@ -5,9 +5,15 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <span>
 #include <string>
 #include <vector>
+
+#include "engine/GX.h"
+#include "platform/Classes.h"
+#include "platform/Graphics.h"
 
 namespace vornu {
 
@@ -87,6 +93,63 @@ class TGXImages {
   std::array<std::uint8_t, 4> reserved_{};
   TGXPalette palette_{};
   std::vector<TGXImage> images_;
+};
+
+// Told after each platform bitmap is built: Position runs 0..Last, Last = image count - 1.
+using TGXProgressEvent = std::function<void(int Position, int Last)>;
+
+// The image library component: holds a TGXImages, loads it from a file, turns its images into
+// platform bitmaps (palette entry 0 always black) and, for the screen, into surfaces.
+class TGXImageLib : public TComponent, public TGXImageSource {
+ public:
+  explicit TGXImageLib(TComponent* Owner = nullptr);
+  // Any screen of the owner that still refers to the library forgets it.
+  ~TGXImageLib() override;
+
+  const TGXImages& Images() const { return images_; }
+  // Takes a deep copy of Value; bitmaps that existed are rebuilt from it. The library no
+  // longer counts as loaded from a file.
+  void SetImages(const TGXImages& Value);
+
+  // Reads FileName into Images and remembers the name; bitmaps that existed are rebuilt.
+  // A refused file throws EGXLibrary naming it and leaves the library as it was.
+  void LoadFromFile(const std::string& FileName);
+  // Reads the remembered file again; throws EGXLibrary "LoadFromFile must be called first"
+  // when none was loaded.
+  void Reload();
+  const std::string& FileName() const { return fileName_; }
+  bool LoadedFromFile() const { return !fileName_.empty(); }
+  int Count() const { return images_.Count(); }
+
+  // Builds one platform bitmap per image, telling OnProgress after each.
+  void CreateBitmaps();
+  void FreeBitmaps() { bitmaps_.clear(); }
+  bool HasBitmaps() const { return !bitmaps_.empty(); }
+  // The built bitmap of image Index; null when none is built for it.
+  const TBitmap* Bitmap(int Index) const;
+  // A platform bitmap of image Index, 0x00RRGGBB through the library palette with entry 0
+  // black; throws std::out_of_range for an index outside the library.
+  TBitmap MakeBitmap(int Index);
+  // Draws image Index with its top-left at (X, Y); an index outside the library draws
+  // nothing. Without built bitmaps a temporary one is made for the draw.
+  void Draw(TCanvas& Canvas, int X, int Y, int Index);
+
+  TGXProgressEvent OnProgress;
+
+  // One surface per image for the screen (see TGXImageSource). Indexed surfaces of an
+  // exclusive-palette screen take the indices as they are; other surfaces are drawn through
+  // the palette. A library read from a file drops its pixels afterwards (the surfaces keep
+  // the pictures; Reload brings them back after a loss).
+  void MakeSurfaces(TGXScreen& Screen, std::vector<std::unique_ptr<TGXSurface>>& Surfaces,
+                    bool SetPalette, bool Reload) override;
+
+ private:
+  // Reads the file back when the pixel data was dropped after making surfaces.
+  void EnsurePixels();
+
+  TGXImages images_;
+  std::string fileName_;
+  std::vector<TBitmap> bitmaps_;
 };
 
 }  // namespace vornu

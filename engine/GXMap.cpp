@@ -6,6 +6,7 @@
 #include <stdexcept>
 #include <utility>
 
+#include "engine/GX.h"
 #include "engine/GXLibStream.h"
 
 namespace vornu {
@@ -146,6 +147,30 @@ void TGXMaps::Assign(const TGXMaps& src) {
     throw EGXLibrary("TGXMaps.AssignTo failed (GetMem)");
   }
   maps_ = std::move(copy);
+}
+
+TGXMapLib::TGXMapLib(TComponent* Owner) : TComponent(Owner) {}
+
+TGXMapLib::~TGXMapLib() {
+  if (!Owner()) return;
+  for (TComponent* c : Owner()->Components()) {
+    auto* screen = dynamic_cast<TGXScreen*>(c);
+    if (screen && screen->MapLibrary() == this) screen->SetMapLibrary(nullptr);
+  }
+}
+
+void TGXMapLib::SetMapLib(const TGXMaps& Value) {
+  TGXMaps copy;
+  copy.Assign(Value);
+  maps_ = std::move(copy);
+  fileName_.clear();
+}
+
+void TGXMapLib::LoadFromFile(const std::string& FileName) {
+  TGXMaps loaded;
+  loaded.LoadFromFile(FileName);
+  maps_ = std::move(loaded);
+  fileName_ = FileName;
 }
 
 }  // namespace vornu

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/Classes.h"
+
 namespace vornu {
 
 struct TGXMapHeader {
@@ -62,6 +64,27 @@ class TGXMaps {
 
  private:
   std::vector<TGXMap> maps_;
+};
+
+// The map library component: holds a TGXMaps (the screen's MapLibrary) and loads it from a file.
+class TGXMapLib : public TComponent {
+ public:
+  explicit TGXMapLib(TComponent* Owner = nullptr);
+  // Any screen of the owner that still refers to the library forgets it.
+  ~TGXMapLib() override;
+
+  const TGXMaps& MapLib() const { return maps_; }
+  // Takes a deep copy of Value.
+  void SetMapLib(const TGXMaps& Value);
+  // Reads FileName into MapLib and remembers the name. A refused file throws EGXLibrary
+  // naming it and leaves the library as it was.
+  void LoadFromFile(const std::string& FileName);
+  const std::string& FileName() const { return fileName_; }
+  int Count() const { return maps_.Count(); }
+
+ private:
+  TGXMaps maps_;
+  std::string fileName_;
 };
 
 }  // namespace vornu

@@ -54,8 +54,8 @@ std::string WaveFormatProblem(const TGXWaveFormat& f) {
   if (f.BitsPerSample != 8 && f.BitsPerSample != 16) {
     return std::to_string(f.BitsPerSample) + "-bit samples (only 8 and 16 bits play)";
   }
-  if (f.SamplesPerSec < 1 || f.SamplesPerSec > 384000) {
-    return "sample rate " + std::to_string(f.SamplesPerSec) + " Hz is outside 1..384000";
+  if (f.SamplesPerSec < 1000 || f.SamplesPerSec > 192000) {
+    return "sample rate " + std::to_string(f.SamplesPerSec) + " Hz is outside 1000..192000";
   }
   const unsigned frame = f.Channels * f.BitsPerSample / 8u;
   if (f.BlockAlign != frame) {
@@ -222,6 +222,27 @@ void TGXSounds::Assign(const TGXSounds& src) {
     copy.sounds_.push_back(std::move(c));
   }
   *this = std::move(copy);
+}
+
+TGXSoundLib::TGXSoundLib(TComponent* Owner) : TComponent(Owner) {}
+
+void TGXSoundLib::SetSounds(const TGXSounds& Value) {
+  TGXSounds copy;
+  copy.Assign(Value);
+  sounds_ = std::move(copy);
+  fileName_.clear();
+}
+
+void TGXSoundLib::LoadFromFile(const std::string& FileName) {
+  TGXSounds loaded;
+  loaded.LoadFromFile(FileName);
+  sounds_ = std::move(loaded);
+  fileName_ = FileName;
+}
+
+void TGXSoundLib::Reload() {
+  if (fileName_.empty()) throw EGXLibrary("LoadFromFile must be called first");
+  LoadFromFile(std::string(fileName_));
 }
 
 }  // namespace vornu

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/Classes.h"
+
 namespace vornu {
 
 // The platform's wave-format record as stored in a sound header (20 bytes).
@@ -40,7 +42,7 @@ struct TGXSound {
 };
 
 // Why the sound player cannot play samples of this format (integer PCM of 8 or 16 bits, mono
-// or stereo, 1 Hz to 384 kHz, block alignment matching); empty when it can.
+// or stereo, 1 to 192 kHz, block alignment matching); empty when it can.
 std::string WaveFormatProblem(const TGXWaveFormat& f);
 
 class TGXSounds {
@@ -83,6 +85,38 @@ class TGXSounds {
  private:
   std::array<std::uint8_t, 4> magic_;
   std::vector<TGXSound> sounds_;
+};
+
+class TGXAudio;
+
+// The sound library component: holds a TGXSounds and loads it from a file. Sound players
+// that use it are told when it goes away.
+class TGXSoundLib : public TComponent {
+ public:
+  explicit TGXSoundLib(TComponent* Owner = nullptr);
+  // Every player still using the library forgets it (and frees its buffers).
+  ~TGXSoundLib() override;
+
+  const TGXSounds& Sounds() const { return sounds_; }
+  // Takes a deep copy of Value; the library no longer counts as loaded from a file.
+  void SetSounds(const TGXSounds& Value);
+  // Reads FileName into Sounds and remembers the name. A refused file throws EGXLibrary
+  // naming it and leaves the library as it was.
+  void LoadFromFile(const std::string& FileName);
+  // Reads the remembered file again; throws EGXLibrary "LoadFromFile must be called first"
+  // when none was loaded.
+  void Reload();
+  const std::string& FileName() const { return fileName_; }
+  bool LoadedFromFile() const { return !fileName_.empty(); }
+  int Count() const { return sounds_.Count(); }
+  // Drops the sample data once playback buffers hold it.
+  void FreeData() { sounds_.FreeData(); }
+
+ private:
+  friend class TGXAudio;
+  std::vector<TGXAudio*> players_;
+  TGXSounds sounds_;
+  std::string fileName_;
 };
 
 }  // namespace vornu
