@@ -1,0 +1,164 @@
+// What the frame draws: layers, tiles by flags, the nose peg, inventory, texts and speech colours.
+#include <gtest/gtest.h>
+
+#include "tests/game/GameFixture.h"
+
+using gametest::SameColour;
+using gametest::THarness;
+
+namespace {
+
+// Whether Colour is one of the text colours (red or maroon; lime or green).
+bool IsRed(std::uint32_t C) { return SameColour(C, 0xFF0000) || SameColour(C, 0x800000); }
+bool IsGreen(std::uint32_t C) { return SameColour(C, 0x00FF00) || SameColour(C, 0x008000); }
+
+struct Drawing : ::testing::Test {
+  THarness H;
+  TForm1& F = H.F();
+  void SetUp() override {
+    H.SkipIntro();
+    H.Run(1000);
+  }
+  // Leftmost and rightmost columns with text pixels in rows Y..Y+19, or {-1, -1}.
+  std::pair<int, int> TextExtent(int Y, bool (*Is)(std::uint32_t) = IsRed) {
+    int L = -1, R = -1;
+    for (int X = 0; X < 320; ++X) {
+      for (int Row = Y; Row < Y + 20 && Row < 200; ++Row) {
+        if (Is(H.Pixel(X, Row))) {
+          if (L < 0) L = X;
+          R = X;
+        }
+      }
+    }
+    return {L, R};
+  }
+  int Width(const std::string& Text) {
+    TMemoryCanvas C(1, 1);
+    C.Font = F.Label1->Font;
+    return C.TextWidth(Text);
+  }
+  // Whether the text line shows Text: centred on 160, as wide as Text.
+  bool ShowsLine(const std::string& Text, int Y = 180) {
+    const auto [L, R] = TextExtent(Y);
+    const int W = Width(Text);
+    const int X = 160 - W / 2;
+    return L >= X + 1 && L <= X + 3 && R >= X + W - 4 && R <= X + W + 2;
+  }
+};
+
+}  // namespace
+
+TEST_F(Drawing, PointerTextOverHotspotsOnly) {
+  H.Move(150, 150);
+  H.Frame();
+  EXPECT_EQ(TextExtent(180).first, -1);  // floor
+  H.Move(150, 20);
+  H.Frame();
+  EXPECT_EQ(TextExtent(180).first, -1);  // nothing
+  H.Move(210, 60);
+  H.Frame();
+  EXPECT_TRUE(ShowsLine("T1h10s1"));
+  F.HotspotHidden[1][10] = 1;
+  H.Frame();
+  EXPECT_EQ(TextExtent(180).first, -1);  // hidden
+  F.HotspotHidden[1][10] = 0;
+  F.AddItem(3);
+  F.ItemInHand = 1;
+  F.HeldItem = 3;
+  H.Frame();
+  EXPECT_TRUE(ShowsLine(vornu::W("Käytä esineen3 U10")));
+}
+
+TEST_F(Drawing, MenuTextFollowsTheVerbAndStaysWhileWalking) {
+  H.Move(210, 60);
+  H.Down(210, 60);
+  H.Run(800);
+  H.Move(163, 101);
+  H.Frame();
+  EXPECT_TRUE(ShowsLine("T3h10s1"));
+  H.Up(163, 101);
+  H.Run(100);
+  ASSERT_EQ(F.WalkDone, 0);
+  H.Move(20, 150);
+  H.Frame();
+  EXPECT_TRUE(ShowsLine("T3h10s1"));
+}
+
+TEST_F(Drawing, InventoryLayerItemsAndTheRaisedTextLine) {
+  F.AddItem(4);
+  F.AddItem(11);
+  H.Click(150, 150, mbRight);
+  H.Move(45, 20);
+  H.Frame();
+  EXPECT_TRUE(SameColour(H.Pixel(12, 100), 0x303060));               // inventory picture
+  EXPECT_TRUE(SameColour(H.Pixel(20, 20), 0x00A000 + 4 * 8));        // item 4 in slot 1
+  EXPECT_TRUE(SameColour(H.Pixel(50, 18), 0x00A000 + 11 * 8));       // item 11 in slot 2
+  EXPECT_TRUE(ShowsLine("Esine11", 155));
+  EXPECT_EQ(TextExtent(180).first, -1);
+}
+
+TEST_F(Drawing, TilesByFlagsBehindAndInFrontOfPukki) {
+  F.LoadScene(6);
+  F.SceneFlags[6][2] = 1;
+  H.Frame();
+  EXPECT_TRUE(SameColour(H.Pixel(195, 125), gametest::TileColour(6, 2)));  // beside Pukki
+  // Tile 4 covers Pukki while he stands at y 100 or above.
+  F.PukkiX = F.PukkiTargetX = 80;
+  F.PukkiY = F.PukkiTargetY = 100;
+  H.Frame();
+  EXPECT_TRUE(SameColour(H.Pixel(100, 130), gametest::TileColour(6, 4)));
+  F.PukkiY = F.PukkiTargetY = 101;
+  H.Frame();
+  EXPECT_EQ(gametest::DecodeFrame(H.Pixel(100, 131)).first, F.PukkiDirection);
+}
+
+TEST_F(Drawing, NosePegFollowsPukkiByDirection) {
+  F.LoadScene(6);
+  F.SceneFlags[6][6] = 1;
+  const struct {
+    int Direction, Tile, Dx, Dy;
+  } Cases[] = {{2, 10, 23, 9}, {4, 7, 15, 15}, {6, 9, 1, 8}, {1, 12, 26, 8}, {7, 11, 6, 6}};
+  for (const auto& C : Cases) {
+    F.PukkiDirection = static_cast<std::uint8_t>(C.Direction);
+    H.Frame();
+    EXPECT_TRUE(SameColour(H.Pixel(F.PukkiX + C.Dx + 1, F.PukkiY + C.Dy + 1),
+                           gametest::TileColour(6, C.Tile)))
+        << C.Direction;
+  }
+  F.PukkiDirection = 0;  // facing up: no peg
+  H.Frame();
+  EXPECT_FALSE(SameColour(H.Pixel(F.PukkiX + 24, F.PukkiY + 10), gametest::TileColour(6, 10)));
+}
+
+TEST_F(Drawing, PointerAndHeldItemOnTop) {
+  F.AddItem(2);
+  F.ItemInHand = 1;
+  F.HeldItem = 2;
+  H.Move(100, 150);
+  H.Frame();
+  EXPECT_TRUE(SameColour(H.Pixel(101, 151), 0xF0F0F0));
+  EXPECT_TRUE(SameColour(H.Pixel(115, 165), 0x00A000 + 2 * 8));
+  F.CursorShown = 0;
+  H.Frame();
+  EXPECT_FALSE(SameColour(H.Pixel(101, 151), 0xF0F0F0));
+}
+
+TEST_F(Drawing, SpeechColoursBySpeaker) {
+  SayStr S;
+  F.StringToSayStr("Hyvaa joulua", S);
+  F.PukkiSay(S);
+  H.Frame();
+  EXPECT_GE(TextExtent(20, IsRed).first, 0);
+  EXPECT_EQ(TextExtent(20, IsGreen).first, -1);
+  F.Speaker = 2;
+  H.Frame();
+  EXPECT_EQ(TextExtent(20, IsRed).first, -1);
+  EXPECT_GE(TextExtent(20, IsGreen).first, 0);
+}
+
+TEST_F(Drawing, LargeBuildClearsTheRestOfTheDisplay) {
+  H.Frame();
+  EXPECT_EQ(H.Back().Width(), 640);
+  EXPECT_EQ(H.Pixel(500, 300), 0u);
+  EXPECT_TRUE(SameColour(H.Pixel(300, 5), gametest::BackgroundColour(1)));
+}

@@ -1,0 +1,209 @@
+// The inventory list, verbs on items, combining, and speech timing through the form.
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "platform/Text1252.h"
+#include "tests/game/GameFixture.h"
+
+using gametest::THarness;
+
+namespace {
+
+struct Game : ::testing::Test {
+  THarness H;
+  TForm1& F = H.F();
+  void SetUp() override {
+    H.SkipIntro();
+    H.Run(1000);
+  }
+  std::vector<int> List() const {
+    std::vector<int> L;
+    for (int I = 1; I <= F.InventoryCount; ++I) L.push_back(F.Inventory[I]);
+    return L;
+  }
+  void Say(int Lines) {
+    SayStr S;
+    S.LineCount = static_cast<std::uint8_t>(Lines);
+    for (int I = 1; I <= Lines; ++I) S.Lines[I] = "rivi " + std::to_string(I);
+    F.PukkiSay(S);
+  }
+  // Runs until the speech ends (timers every 10 ms, a frame every 100 ms); the time it took.
+  std::uint32_t SpeechTime() {
+    std::uint32_t T = 0;
+    while (F.SpeechActive == 1 && T < 60000) {
+      H.Clock().Advance(10);
+      T += 10;
+      Application->ProcessTimers();
+      if (T % 100 == 0) F.GXScreen1Flip(nullptr);
+    }
+    return T;
+  }
+};
+
+}  // namespace
+
+TEST_F(Game, ListKeepsOrderAndUsesTheLastOccurrence) {
+  EXPECT_EQ(F.FindItem(3), 0);
+  EXPECT_FALSE(F.IsItem(3));
+  for (int I : {3, 5, 7, 5, 9}) F.AddItem(static_cast<std::uint16_t>(I));
+  EXPECT_EQ(F.FindItem(5), 4);
+  F.RemoveItem(5);
+  EXPECT_EQ(List(), (std::vector<int>{3, 5, 7, 9}));
+  F.RemoveItem(3);
+  EXPECT_EQ(List(), (std::vector<int>{5, 7, 9}));
+  EXPECT_TRUE(F.IsItem(9));
+}
+
+TEST_F(Game, FullListAndItemsNotCarriedLeaveTheListIntact) {
+  for (int I = 1; I <= 13; ++I) F.AddItem(static_cast<std::uint16_t>(I));
+  F.AddItem(4);
+  EXPECT_EQ(F.InventoryCount, 13);
+  EXPECT_EQ(F.Inventory[13], 13);
+  F.ClearInventory();
+  F.AddItem(2);
+  F.RemoveItem(8);
+  EXPECT_EQ(List(), (std::vector<int>{2}));
+  F.RemoveItem(2);
+  F.RemoveItem(2);
+  EXPECT_EQ(F.InventoryCount, 0);
+}
+
+TEST_F(Game, CombiningSixOnFiveMakesTen) {
+  for (int I : {5, 2, 6}) F.AddItem(static_cast<std::uint16_t>(I));
+  F.HeldItem = 6;
+  F.ItemInHand = 1;
+  F.ActionItem = 5;
+  F.CombineIdle = 0;
+  F.ActionHotspot = 9;
+  F.DoCompiles();
+  EXPECT_EQ(List(), (std::vector<int>{2, 10}));
+  EXPECT_EQ(vornu::Cp1252ToUtf8(F.CurrentSpeech.Lines[1]), "Doddii, siitä tuli fakebanaani.");
+  EXPECT_EQ(F.CombineIdle, 1);
+  EXPECT_EQ(F.ActionHotspot, 0);
+  EXPECT_EQ(F.ItemInHand, 0);
+  EXPECT_EQ(F.HeldItem, 0);
+}
+
+TEST_F(Game, OtherPairsAreRefusedFromThePool) {
+  F.AddItem(5);
+  F.AddItem(6);
+  std::set<std::string> Said;
+  for (int I = 0; I < 40; ++I) {
+    F.HeldItem = 5;  // the wrong way round
+    F.ItemInHand = 1;
+    F.ActionItem = 6;
+    F.DoCompiles();
+    Said.insert(F.CurrentSpeech.Lines[1]);
+  }
+  EXPECT_EQ(List(), (std::vector<int>{5, 6}));
+  for (const std::string& S : Said) EXPECT_TRUE(S == "Ei1" || S == "Ei2" || S == "Ei3") << S;
+}
+
+TEST(ItemsWithoutRefusals, NothingIsSaidAndTheFlagsAreReset) {
+  gametest::TPrivateGameDir Dir("items/items.txt");
+  gametest::WriteFile(Dir.Path() / "items/items.txt", gametest::ItemFile(0));
+  THarness H(Dir.Path());
+  H.SkipIntro();
+  TForm1& F = H.F();
+  F.AddItem(1);
+  F.HeldItem = 1;
+  F.ItemInHand = 1;
+  F.ActionItem = 1;
+  F.CombineIdle = 0;
+  F.DoCompiles();
+  EXPECT_EQ(F.SpeechActive, 0);
+  EXPECT_EQ(F.CombineIdle, 1);
+  EXPECT_EQ(F.ItemInHand, 0);
+}
+
+TEST_F(Game, VerbOnAnItemSaysItsReplyExceptTheTwoPuzzleCases) {
+  F.AddItem(1);
+  F.AddItem(2);
+  F.SelectedVerb = 3;
+  F.ActionItem = 2;
+  F.ItemActionIdle = 0;
+  F.CheckItemActions();
+  EXPECT_EQ(F.CurrentSpeech.Lines[1], "IR3i2");
+  EXPECT_EQ(F.SelectedVerb, 1);
+  EXPECT_EQ(F.ItemActionIdle, 1);
+  // Scene 6, sock examined: verb 2 on item 1 takes it.
+  F.LoadScene(6);
+  F.SceneFlags[6][7] = 1;
+  F.SelectedVerb = 2;
+  F.ActionItem = 1;
+  F.CheckItemActions();
+  EXPECT_EQ(F.CurrentSpeech.Lines[1], "AUUUUTS!! SE SATTU!");
+  EXPECT_EQ(F.SceneFlags[6][6], 1);
+  EXPECT_FALSE(F.IsItem(1));
+  // Scene 13 after the shock: verb 2 on item 2 insulates the hands.
+  F.LoadScene(13);
+  F.SceneFlags[13][6] = 1;
+  F.SelectedVerb = 2;
+  F.ActionItem = 2;
+  F.CheckItemActions();
+  EXPECT_EQ(vornu::Cp1252ToUtf8(F.CurrentSpeech.Lines[1]), "Noniin, nyt on kädet eristetty.");
+  EXPECT_EQ(F.SceneFlags[13][7], 1);
+  EXPECT_FALSE(F.IsItem(2));
+}
+
+TEST_F(Game, ItemVerbThroughTheMenuInTheInventory) {
+  F.AddItem(4);
+  H.Click(150, 150, mbRight);
+  H.LongPress(15, 20, 800, 165, 101);  // verb 3
+  EXPECT_EQ(F.ItemActionIdle, 0);
+  EXPECT_EQ(F.ActionItem, 4);
+  H.Frame();
+  EXPECT_EQ(F.CurrentSpeech.Lines[1], "IR3i4");
+  EXPECT_EQ(F.ItemActionIdle, 1);
+}
+
+TEST_F(Game, SpeechTakesTwoSecondsALine) {
+  Say(1);
+  EXPECT_EQ(F.Timer3->Interval(), 2000u);
+  EXPECT_NEAR(SpeechTime(), 2000, 20);
+  Say(9);
+  EXPECT_NEAR(SpeechTime(), 18000, 20);
+  Say(10);
+  EXPECT_NEAR(SpeechTime(), 20000, 20);
+}
+
+TEST_F(Game, SameLengthKeepsTheCountdownALongerOneRestartsIt) {
+  Say(1);
+  H.Run(1500);
+  Say(1);
+  EXPECT_NEAR(SpeechTime(), 500, 20);
+  Say(1);
+  H.Run(1500);
+  Say(2);
+  EXPECT_NEAR(SpeechTime(), 4000, 20);
+}
+
+TEST_F(Game, ClickEndsTheSpeechAndAdvancesTheStepByOne) {
+  F.ActionStep = 5;
+  Say(3);
+  H.Run(100);
+  H.Move(100, 170);
+  H.Down(100, 170);
+  H.Run(5000);  // held: stays on screen
+  EXPECT_EQ(F.SpeechActive, 1);
+  H.Up(100, 170);
+  EXPECT_EQ(F.SpeechActive, 0);
+  EXPECT_EQ(F.ActionStep, 6);
+  EXPECT_EQ(F.WalkDone, 1);  // the click did nothing else
+  H.Run(10000);
+  EXPECT_EQ(F.ActionStep, 6);
+}
+
+TEST_F(Game, EmptySpeechIsIgnoredAndLongTextIsCut) {
+  SayStr Empty;
+  F.PukkiSay(Empty);
+  EXPECT_EQ(F.SpeechActive, 0);
+  EXPECT_FALSE(F.Timer3->Enabled());
+  SayStr S;
+  S.Lines[2] = "ennallaan";
+  F.StringToSayStr(std::string(70, 'a'), S);
+  EXPECT_EQ(S.LineCount, 1);
+  EXPECT_EQ(S.Lines[1], std::string(50, 'a'));
+  EXPECT_EQ(S.Lines[2], "ennallaan");
+}
