@@ -1,7 +1,7 @@
 # Extra wiring for the data tests: the builder's parsers and writers, and the data checker
 # run on the built game directory.
 if(TARGET test_data)
-  target_link_libraries(test_data PRIVATE vornu_databuild_steps vornu_raster)
+  target_link_libraries(test_data PRIVATE vornu_datacheck vornu_databuild_steps vornu_raster)
 endif()
 if(TARGET vornu-datacheck)
   add_test(NAME datacheck COMMAND vornu-datacheck ${VORNU_GAME_DIR})
