@@ -141,9 +141,13 @@ std::vector<std::string> ReadLines() {
 
 }  // namespace
 
-bool TForm1::S2B(const std::string& Text) const { return Text == "T"; }
+bool TForm1::S2B(const std::string& Text) const {
+  return Text == "T";
+}
 
-char TForm1::B2C(std::uint8_t Flag) const { return Flag != 0 ? 'T' : 'F'; }
+char TForm1::B2C(std::uint8_t Flag) const {
+  return Flag != 0 ? 'T' : 'F';
+}
 
 void TForm1::SaveGame() {
   std::string Data;
@@ -212,8 +216,8 @@ void TForm1::LoadGame() {
   G.Count = static_cast<std::uint16_t>(R.Number(N, 0, 13, "item count"));
   for (long I = 1; I <= G.Count; ++I) {
     if (G.Inventory[I] == 0) {
-      Fail("line " + std::to_string(3004 + I) + ": carried item " + std::to_string(I) +
-           " of " + std::to_string(G.Count) + " is empty");
+      Fail("line " + std::to_string(3004 + I) + ": carried item " + std::to_string(I) + " of " +
+           std::to_string(G.Count) + " is empty");
     }
   }
 
@@ -252,4 +256,6 @@ void TForm1::QuitGame() {
   CloseForm();
 }
 
-void TForm1::TheEnd() { CloseForm(); }
+void TForm1::TheEnd() {
+  CloseForm();
+}

@@ -1,6 +1,8 @@
 // Script of the office (scene 6): the sock and its tattoo, the computer and the printer.
 #include "game/SceneScripts.h"
 
+// The tables keep one entry, and one step, per line, so that they read as a list.
+// clang-format off
 namespace vornu::scripts {
 
 namespace {
@@ -167,3 +169,4 @@ const SceneList& Scene06() {
 }
 
 }  // namespace vornu::scripts
+// clang-format on

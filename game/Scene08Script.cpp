@@ -1,6 +1,8 @@
 // Script of the printer's ink compartment (scene 8): the empty bottle.
 #include "game/SceneScripts.h"
 
+// The tables keep one entry, and one step, per line, so that they read as a list.
+// clang-format off
 namespace vornu::scripts {
 
 const SceneList& Scene08() {
@@ -41,3 +43,4 @@ const SceneList& Scene08() {
 }
 
 }  // namespace vornu::scripts
+// clang-format on

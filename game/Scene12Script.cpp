@@ -1,6 +1,8 @@
 // Script of the trader's shop (scene 12): the two conversations and his animations.
 #include "game/SceneScripts.h"
 
+// The tables keep one entry, and one step, per line, so that they read as a list.
+// clang-format off
 namespace vornu::scripts {
 
 namespace {
@@ -114,3 +116,4 @@ const SceneList& Scene12() {
 }
 
 }  // namespace vornu::scripts
+// clang-format on

@@ -1,6 +1,8 @@
 // Script of the workshop (scene 13): the gift machine and the gifts.
 #include "game/SceneScripts.h"
 
+// The tables keep one entry, and one step, per line, so that they read as a list.
+// clang-format off
 namespace vornu::scripts {
 
 namespace {
@@ -83,3 +85,4 @@ const SceneList& Scene13() {
 }
 
 }  // namespace vornu::scripts
+// clang-format on

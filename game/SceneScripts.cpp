@@ -37,10 +37,18 @@ void SayHotspotReply(TForm1& Form) {
 
 }  // namespace
 
-Operation HideCursor() { return Make(Op::HideCursor); }
-Operation ShowCursor() { return Make(Op::ShowCursor); }
-Operation Wait(int Ms) { return Make(Op::Wait, Ms); }
-Operation Reply() { return Make(Op::Reply); }
+Operation HideCursor() {
+  return Make(Op::HideCursor);
+}
+Operation ShowCursor() {
+  return Make(Op::ShowCursor);
+}
+Operation Wait(int Ms) {
+  return Make(Op::Wait, Ms);
+}
+Operation Reply() {
+  return Make(Op::Reply);
+}
 Operation Say(std::string_view Utf8) {
   Operation O = Make(Op::Say);
   O.Lines.push_back(W(Utf8));
@@ -51,17 +59,39 @@ Operation SayLines(std::initializer_list<std::string_view> Utf8Lines) {
   for (std::string_view Line : Utf8Lines) O.Lines.push_back(W(Line));
   return O;
 }
-Operation Speaker(int Who) { return Make(Op::Speaker, Who); }
-Operation Set(int Scene, int Flag) { return Make(Op::SetFlag, Scene, Flag); }
-Operation Clear(int Scene, int Flag) { return Make(Op::ClearFlag, Scene, Flag); }
-Operation HideHotspot(int Scene, int Hotspot) { return Make(Op::HideHotspot, Scene, Hotspot); }
-Operation ShowHotspot(int Scene, int Hotspot) { return Make(Op::ShowHotspot, Scene, Hotspot); }
-Operation Give(int Item) { return Make(Op::GiveItem, Item); }
-Operation Take(int Item) { return Make(Op::TakeItem, Item); }
-Operation Place(int X, int Y, int Direction) { return Make(Op::PlacePukki, X, Y, Direction); }
-Operation GoTo(int Scene) { return Make(Op::GoToScene, Scene); }
-Operation End() { return Make(Op::End); }
-Operation Tile(int TileNumber, int Ms) { return Make(Op::Tile, TileNumber, Ms); }
+Operation Speaker(int Who) {
+  return Make(Op::Speaker, Who);
+}
+Operation Set(int Scene, int Flag) {
+  return Make(Op::SetFlag, Scene, Flag);
+}
+Operation Clear(int Scene, int Flag) {
+  return Make(Op::ClearFlag, Scene, Flag);
+}
+Operation HideHotspot(int Scene, int Hotspot) {
+  return Make(Op::HideHotspot, Scene, Hotspot);
+}
+Operation ShowHotspot(int Scene, int Hotspot) {
+  return Make(Op::ShowHotspot, Scene, Hotspot);
+}
+Operation Give(int Item) {
+  return Make(Op::GiveItem, Item);
+}
+Operation Take(int Item) {
+  return Make(Op::TakeItem, Item);
+}
+Operation Place(int X, int Y, int Direction) {
+  return Make(Op::PlacePukki, X, Y, Direction);
+}
+Operation GoTo(int Scene) {
+  return Make(Op::GoToScene, Scene);
+}
+Operation End() {
+  return Make(Op::End);
+}
+Operation Tile(int TileNumber, int Ms) {
+  return Make(Op::Tile, TileNumber, Ms);
+}
 Operation OnlyIf(FlagTest Test, Operation Then) {
   Then.Only = Test;
   return Then;
@@ -73,8 +103,12 @@ FlagTest IsSet(int Scene, int Flag) {
 FlagTest IsClear(int Scene, int Flag) {
   return {static_cast<std::uint8_t>(Scene), static_cast<std::uint8_t>(Flag), false};
 }
-ItemTest Carried(int Item) { return {static_cast<std::uint16_t>(Item), true}; }
-ItemTest NotCarried(int Item) { return {static_cast<std::uint16_t>(Item), false}; }
+ItemTest Carried(int Item) {
+  return {static_cast<std::uint16_t>(Item), true};
+}
+ItemTest NotCarried(int Item) {
+  return {static_cast<std::uint16_t>(Item), false};
+}
 
 std::vector<Step> Door(F Flag, int ToScene) {
   Step Last{Clear(Flag.Scene, Flag.Flag), ShowCursor()};
@@ -112,20 +146,34 @@ std::vector<Step> PickUp(F Flag, F Hotspot, int Item) {
 
 const SceneList* ListOf(std::uint16_t Scene) {
   switch (Scene) {
-    case 1: return &Scene01();
-    case 2: return &Scene02();
-    case 3: return &Scene03();
-    case 4: return &Scene04();
-    case 5: return &Scene05();
-    case 6: return &Scene06();
-    case 7: return &Scene07();
-    case 8: return &Scene08();
-    case 9: return &Scene09();
-    case 10: return &Scene10();
-    case 11: return &Scene11();
-    case 12: return &Scene12();
-    case 13: return &Scene13();
-    default: return nullptr;
+    case 1:
+      return &Scene01();
+    case 2:
+      return &Scene02();
+    case 3:
+      return &Scene03();
+    case 4:
+      return &Scene04();
+    case 5:
+      return &Scene05();
+    case 6:
+      return &Scene06();
+    case 7:
+      return &Scene07();
+    case 8:
+      return &Scene08();
+    case 9:
+      return &Scene09();
+    case 10:
+      return &Scene10();
+    case 11:
+      return &Scene11();
+    case 12:
+      return &Scene12();
+    case 13:
+      return &Scene13();
+    default:
+      return nullptr;
   }
 }
 
@@ -143,10 +191,18 @@ const Entry* Choose(const TForm1& Form, const SceneList& List) {
 void RunOperation(TForm1& Form, const Operation& O) {
   if (O.Only && !FlagHolds(Form, *O.Only)) return;
   switch (O.Kind) {
-    case Op::HideCursor: Form.CursorShown = 0; break;
-    case Op::ShowCursor: Form.CursorShown = 1; break;
-    case Op::Wait: Form.ActionDelayMs(O.A); break;
-    case Op::Reply: SayHotspotReply(Form); break;
+    case Op::HideCursor:
+      Form.CursorShown = 0;
+      break;
+    case Op::ShowCursor:
+      Form.CursorShown = 1;
+      break;
+    case Op::Wait:
+      Form.ActionDelayMs(O.A);
+      break;
+    case Op::Reply:
+      SayHotspotReply(Form);
+      break;
     case Op::Say: {
       SayStr Rec;
       if (O.Lines.size() == 1) {
@@ -160,13 +216,27 @@ void RunOperation(TForm1& Form, const Operation& O) {
       Form.PukkiSay(Rec);
       break;
     }
-    case Op::Speaker: Form.Speaker = static_cast<std::uint8_t>(O.A); break;
-    case Op::SetFlag: Form.SceneFlags[O.A][O.B] = 1; break;
-    case Op::ClearFlag: Form.SceneFlags[O.A][O.B] = 0; break;
-    case Op::HideHotspot: Form.HotspotHidden[O.A][O.B] = 1; break;
-    case Op::ShowHotspot: Form.HotspotHidden[O.A][O.B] = 0; break;
-    case Op::GiveItem: Form.AddItem(static_cast<std::uint16_t>(O.A)); break;
-    case Op::TakeItem: Form.RemoveItem(static_cast<std::uint16_t>(O.A)); break;
+    case Op::Speaker:
+      Form.Speaker = static_cast<std::uint8_t>(O.A);
+      break;
+    case Op::SetFlag:
+      Form.SceneFlags[O.A][O.B] = 1;
+      break;
+    case Op::ClearFlag:
+      Form.SceneFlags[O.A][O.B] = 0;
+      break;
+    case Op::HideHotspot:
+      Form.HotspotHidden[O.A][O.B] = 1;
+      break;
+    case Op::ShowHotspot:
+      Form.HotspotHidden[O.A][O.B] = 0;
+      break;
+    case Op::GiveItem:
+      Form.AddItem(static_cast<std::uint16_t>(O.A));
+      break;
+    case Op::TakeItem:
+      Form.RemoveItem(static_cast<std::uint16_t>(O.A));
+      break;
     case Op::PlacePukki:
       Form.PukkiX = O.A;
       Form.PukkiY = O.B;
@@ -174,8 +244,12 @@ void RunOperation(TForm1& Form, const Operation& O) {
       Form.PukkiTargetX = O.A;
       Form.PukkiTargetY = O.B;
       break;
-    case Op::GoToScene: Form.LoadScene(static_cast<std::uint16_t>(O.A)); break;
-    case Op::End: Form.SceneActionIdle = 1; break;
+    case Op::GoToScene:
+      Form.LoadScene(static_cast<std::uint16_t>(O.A));
+      break;
+    case Op::End:
+      Form.SceneActionIdle = 1;
+      break;
     case Op::Tile:
       // Drawn on every frame of the wait, which is what keeps it on screen.
       if (Form.SceneTiles[O.A] && Form.GXScreen1 && Form.GXScreen1->Back()) {

@@ -34,9 +34,9 @@ enum class Op : std::uint8_t {
   ShowCursor,
   Wait,  // A = ms
   Reply,
-  Say,       // Lines: one line, or several for a multi-line speech
-  Speaker,   // A = 1 or 2
-  SetFlag,   // A = scene, B = flag
+  Say,      // Lines: one line, or several for a multi-line speech
+  Speaker,  // A = 1 or 2
+  SetFlag,  // A = scene, B = flag
   ClearFlag,
   HideHotspot,  // A = scene, B = hotspot
   ShowHotspot,

@@ -1,6 +1,8 @@
 // Scripts of the rooms and close-ups without puzzles: scenes 1, 2, 3, 4, 5, 7, 9, 10 and 11.
 #include "game/SceneScripts.h"
 
+// The tables keep one entry, and one step, per line, so that they read as a list.
+// clang-format off
 namespace vornu::scripts {
 
 // Pukki's kitchen: cabinet doors, the pantry, the way out.
@@ -135,3 +137,4 @@ const SceneList& Scene11() {
 }
 
 }  // namespace vornu::scripts
+// clang-format on

@@ -26,6 +26,7 @@ struct TUsePair {
 };
 
 // In order of testing; the first pair whose scene, item, hotspot and flag match is taken.
+// clang-format off
 const std::vector<TUsePair>& UsePairs() {
   static const std::vector<TUsePair> Pairs = {
       // The full ink bottle, once the empty one has been thrown away.
@@ -50,6 +51,7 @@ const std::vector<TUsePair>& UsePairs() {
   };
   return Pairs;
 }
+// clang-format on
 
 }  // namespace
 
@@ -70,10 +72,18 @@ void TForm1::SceneUseItem(std::uint16_t Scene) {
   }
   for (const TUseEffect& E : Taken->Effects) {
     switch (E.Op) {
-      case TUseOp::Set: SceneFlags[E.A][E.B] = 1; break;
-      case TUseOp::Clear: SceneFlags[E.A][E.B] = 0; break;
-      case TUseOp::Take: RemoveItem(static_cast<std::uint16_t>(E.A)); break;
-      case TUseOp::ShowHotspot: HotspotHidden[E.A][E.B] = 0; break;
+      case TUseOp::Set:
+        SceneFlags[E.A][E.B] = 1;
+        break;
+      case TUseOp::Clear:
+        SceneFlags[E.A][E.B] = 0;
+        break;
+      case TUseOp::Take:
+        RemoveItem(static_cast<std::uint16_t>(E.A));
+        break;
+      case TUseOp::ShowHotspot:
+        HotspotHidden[E.A][E.B] = 0;
+        break;
     }
   }
   SayStr Rec;

@@ -19,9 +19,12 @@ void Push(SDL_Event& E) {
 
 Uint8 SdlButton(TMouseButton Button) {
   switch (Button) {
-    case mbRight: return SDL_BUTTON_RIGHT;
-    case mbMiddle: return SDL_BUTTON_MIDDLE;
-    default: return SDL_BUTTON_LEFT;
+    case mbRight:
+      return SDL_BUTTON_RIGHT;
+    case mbMiddle:
+      return SDL_BUTTON_MIDDLE;
+    default:
+      return SDL_BUTTON_LEFT;
   }
 }
 

@@ -31,11 +31,11 @@ class InputSink {
 
 // How fast the robot plays. Zero everywhere: as fast as the game lets it.
 struct Pace {
-  std::uint32_t BeforeActionMs = 0;   // pause before each action
-  std::uint32_t ReadMsPerLine = 0;    // a speech is clicked away after this per line
-  std::uint32_t PictureMs = 0;        // a full-screen picture is looked at this long
-  int GlideSteps = 0;                 // pointer moves in this many steps (0: jumps)
-  std::uint32_t TimeoutMs = 120000;   // one step may take this long before the run fails
+  std::uint32_t BeforeActionMs = 0;  // pause before each action
+  std::uint32_t ReadMsPerLine = 0;   // a speech is clicked away after this per line
+  std::uint32_t PictureMs = 0;       // a full-screen picture is looked at this long
+  int GlideSteps = 0;                // pointer moves in this many steps (0: jumps)
+  std::uint32_t TimeoutMs = 120000;  // one step may take this long before the run fails
 };
 
 // Centre-most pixel of hotspot H in the current hotspot map (the pixel deepest inside it), or
@@ -52,8 +52,9 @@ inline std::optional<TPoint> PointOfHotspot(const TForm1& Form, int H) {
     for (int X = 0; X < W; ++X) {
       int& V = D[Y * W + X];
       if (V == 0) continue;
-      int M = (X == 0 || Y == 0) ? 1 : std::min({D[Y * W + X - 1], D[(Y - 1) * W + X],
-                                                  D[(Y - 1) * W + X - 1]}) + 1;
+      int M = (X == 0 || Y == 0)
+                  ? 1
+                  : std::min({D[Y * W + X - 1], D[(Y - 1) * W + X], D[(Y - 1) * W + X - 1]}) + 1;
       if (X < W - 1 && Y > 0) M = std::min(M, D[(Y - 1) * W + X + 1] + 1);
       V = std::min(V, M);
     }
@@ -63,8 +64,9 @@ inline std::optional<TPoint> PointOfHotspot(const TForm1& Form, int H) {
     for (int X = W - 1; X >= 0; --X) {
       int& V = D[Y * W + X];
       if (V == 0) continue;
-      int M = (X == W - 1 || Y == Ht - 1) ? 1 : std::min({D[Y * W + X + 1], D[(Y + 1) * W + X],
-                                                          D[(Y + 1) * W + X + 1]}) + 1;
+      int M = (X == W - 1 || Y == Ht - 1)
+                  ? 1
+                  : std::min({D[Y * W + X + 1], D[(Y + 1) * W + X], D[(Y + 1) * W + X + 1]}) + 1;
       if (X > 0 && Y < Ht - 1) M = std::min(M, D[(Y + 1) * W + X - 1] + 1);
       V = std::min(V, M);
       if (V >= BestD) {
@@ -174,7 +176,9 @@ class Player {
     Glide(P, What);
     AddClick(Kind::Down, What, P, mbLeft);
     Add(Kind::WaitFor, What + " (menu)", [](const TForm1& F) { return F.MenuOpen == 1; });
-    Where V = [VerbNumber](const TForm1&) { return std::optional<TPoint>(PointOfVerb(VerbNumber)); };
+    Where V = [VerbNumber](const TForm1&) {
+      return std::optional<TPoint>(PointOfVerb(VerbNumber));
+    };
     Glide(V, What);
     Add(Kind::Check, What + " (verb lit)",
         [VerbNumber](const TForm1& F) { return F.SelectedVerb == VerbNumber; });
@@ -219,7 +223,9 @@ class Player {
     Glide(I, What);
     AddClick(Kind::Down, What, I, mbLeft);
     Add(Kind::WaitFor, What + " (menu)", [](const TForm1& F) { return F.MenuOpen == 1; });
-    Where V = [VerbNumber](const TForm1&) { return std::optional<TPoint>(PointOfVerb(VerbNumber)); };
+    Where V = [VerbNumber](const TForm1&) {
+      return std::optional<TPoint>(PointOfVerb(VerbNumber));
+    };
     Glide(V, What);
     AddClick(Kind::Up, What, V, mbLeft);
     Settle(What);
@@ -270,9 +276,9 @@ class Player {
            "scene " + std::to_string(Scene));
   }
   void ExpectFlag(int S, int K, bool Set) {
-    Expect([=](const TForm1& F) { return (F.SceneFlags[S][K] != 0) == Set; },
-           "flag [" + std::to_string(S) + "][" + std::to_string(K) + "] " +
-               (Set ? "set" : "clear"));
+    Expect(
+        [=](const TForm1& F) { return (F.SceneFlags[S][K] != 0) == Set; },
+        "flag [" + std::to_string(S) + "][" + std::to_string(K) + "] " + (Set ? "set" : "clear"));
   }
   void ExpectItem(int Item, bool Carried) {
     Expect([=](const TForm1& F) { return F.IsItem(static_cast<std::uint16_t>(Item)) == Carried; },
@@ -344,7 +350,8 @@ class Player {
     Where Corner = [](const TForm1&) { return std::optional<TPoint>(TPoint{300, 150}); };
     AddClick(Kind::Down, What + " (open inventory)", Corner, mbRight);
     AddClick(Kind::Up, What + " (open inventory)", Corner, mbRight);
-    Add(Kind::Check, What + " (inventory open)", [](const TForm1& F) { return F.InventoryOpen == 1; });
+    Add(Kind::Check, What + " (inventory open)",
+        [](const TForm1& F) { return F.InventoryOpen == 1; });
   }
   void CloseInventory(const std::string& What) {
     Add(Kind::WaitFor, What + " (before closing inventory)",
@@ -354,7 +361,8 @@ class Player {
     };
     AddClick(Kind::Down, What + " (close inventory)", Corner, mbRight);
     AddClick(Kind::Up, What + " (close inventory)", Corner, mbRight);
-    Add(Kind::Check, What + " (inventory closed)", [](const TForm1& F) { return F.InventoryOpen == 0; });
+    Add(Kind::Check, What + " (inventory closed)",
+        [](const TForm1& F) { return F.InventoryOpen == 0; });
   }
 
   void Fail(const std::string& Why) { failure_ = Why; }
@@ -362,21 +370,27 @@ class Player {
   std::string Describe(const TForm1& F) const {
     std::ostringstream S;
     S << " [scene " << F.CurrentScene << ", step " << F.ActionStep << ", idle "
-      << int(F.SceneActionIdle) << int(F.UseItemIdle) << int(F.ItemActionIdle)
-      << int(F.CombineIdle) << int(F.MapIdle) << ", speech " << int(F.SpeechActive) << ", wait "
-      << F.Timer4->Enabled() << ", walk done " << int(F.WalkDone) << ", menu " << int(F.MenuOpen)
-      << ", inventory " << int(F.InventoryOpen) << ", Pukki " << F.PukkiX << "," << F.PukkiY
-      << " -> " << F.PukkiTargetX << "," << F.PukkiTargetY << "]";
+      << int(F.SceneActionIdle) << int(F.UseItemIdle) << int(F.ItemActionIdle) << int(F.CombineIdle)
+      << int(F.MapIdle) << ", speech " << int(F.SpeechActive) << ", wait " << F.Timer4->Enabled()
+      << ", walk done " << int(F.WalkDone) << ", menu " << int(F.MenuOpen) << ", inventory "
+      << int(F.InventoryOpen) << ", Pukki " << F.PukkiX << "," << F.PukkiY << " -> "
+      << F.PukkiTargetX << "," << F.PukkiTargetY << "]";
     return S.str();
   }
 
   // Performs C; true when it is complete.
   bool Run(Command& C, TForm1& F, InputSink& In, std::uint32_t Now) {
     switch (C.K) {
-      case Kind::WaitFor: return C.Test(F);
-      case Kind::Pause: return static_cast<std::int32_t>(Now - stepStart_) >= static_cast<std::int32_t>(C.Ms);
-      case Kind::Log: log_.push_back(C.What); return true;
-      case Kind::Call: C.Call(F); return true;
+      case Kind::WaitFor:
+        return C.Test(F);
+      case Kind::Pause:
+        return static_cast<std::int32_t>(Now - stepStart_) >= static_cast<std::int32_t>(C.Ms);
+      case Kind::Log:
+        log_.push_back(C.What);
+        return true;
+      case Kind::Call:
+        C.Call(F);
+        return true;
       case Kind::Check:
         if (!C.Test(F)) Fail("check failed: " + C.What + Describe(F));
         return true;
@@ -411,7 +425,8 @@ class Player {
         }
         return true;
       }
-      case Kind::Settle: return SettleStep(F, In, Now);
+      case Kind::Settle:
+        return SettleStep(F, In, Now);
     }
     return true;
   }
@@ -458,8 +473,10 @@ inline void BuildFullGame(Player& P) {
   auto Scene = [&P](int S) { P.ExpectScene(S); };
 
   // Opening pictures.
-  P.KeyWhen([](const TForm1& F) { return F.IntroActive == 1 && F.IntroStep == 2; }, "title picture");
-  P.KeyWhen([](const TForm1& F) { return F.IntroActive == 1 && F.IntroStep == 4; }, "warning picture");
+  P.KeyWhen([](const TForm1& F) { return F.IntroActive == 1 && F.IntroStep == 2; },
+            "title picture");
+  P.KeyWhen([](const TForm1& F) { return F.IntroActive == 1 && F.IntroStep == 4; },
+            "warning picture");
   P.KeyWhen([](const TForm1& F) { return F.IntroActive == 1 && F.IntroStep == 6; }, "introduction");
   P.WaitUntil([](const TForm1& F) { return F.IntroActive == 0 && F.CurrentScene == 1; }, "kitchen");
 

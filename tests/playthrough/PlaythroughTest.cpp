@@ -24,7 +24,9 @@ class HandlerSink : public walkthrough::InputSink {
  public:
   explicit HandlerSink(TForm1& F) : f_(F) {}
   void Move(int X, int Y) override { f_.FormMouseMove(nullptr, 0, X * 2, Y * 2); }
-  void Down(TMouseButton B, int X, int Y) override { f_.FormMouseDown(nullptr, B, 0, X * 2, Y * 2); }
+  void Down(TMouseButton B, int X, int Y) override {
+    f_.FormMouseDown(nullptr, B, 0, X * 2, Y * 2);
+  }
   void Up(TMouseButton B, int X, int Y) override { f_.FormMouseUp(nullptr, B, 0, X * 2, Y * 2); }
   void Key(char C) override { f_.FormKeyPress(nullptr, C); }
 

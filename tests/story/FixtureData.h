@@ -53,8 +53,8 @@ inline void WriteBitmap(const fs::path& Path, int W, int H, std::uint32_t Rgb) {
 
 // A Standard MIDI file with one empty track.
 inline std::string EmptyMidi() {
-  const unsigned char Bytes[] = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, 0, 96,
-                                 'M', 'T', 'r', 'k', 0, 0, 0, 4, 0, 0xFF, 0x2F, 0};
+  const unsigned char Bytes[] = {'M', 'T', 'h', 'd', 0,   0, 0, 6, 0, 0, 0,    1,    0,
+                                 96,  'M', 'T', 'r', 'k', 0, 0, 0, 4, 0, 0xFF, 0x2F, 0};
   return std::string(reinterpret_cast<const char*>(Bytes), sizeof Bytes);
 }
 
@@ -92,7 +92,8 @@ inline void WriteScene(const fs::path& Dir, int Scene) {
   for (int H : FixtureHotspots(Scene)) {
     auto [Bx, By] = BlockOf(Scene, H);
     for (int Y = By; Y < By + 16; ++Y)
-      for (int X = Bx; X < Bx + 16; ++X) Map[static_cast<std::size_t>(Y * 320 + X)] = static_cast<char>(H);
+      for (int X = Bx; X < Bx + 16; ++X)
+        Map[static_cast<std::size_t>(Y * 320 + X)] = static_cast<char>(H);
   }
   WriteBytes(Dir / "scenes" / ("scene" + N + ".dat"), Map);
 
@@ -120,15 +121,28 @@ struct FixtureTiles {
 inline std::vector<FixtureTiles> AllTiles() {
   std::vector<std::pair<int, int>> Trader(10, {44, 55});
   return {
-      {1, "scene1_", {{61, 93}, {24, 21}, {21, 23}, {30, 27}, {27, 26}, {35, 26}, {31, 35}, {41, 58}}},
+      {1,
+       "scene1_",
+       {{61, 93}, {24, 21}, {21, 23}, {30, 27}, {27, 26}, {35, 26}, {31, 35}, {41, 58}}},
       {2, "scene2_", {{59, 33}, {90, 47}}},
       {3, "scene3_", {{100, 173}}},
       {4, "scene4_", {{34, 21}, {41, 54}}},
       {5, "scene5_", {{57, 27}}},
       {6,
        "scen6_",
-       {{39, 48}, {18, 12}, {12, 12}, {34, 29}, {55, 34}, {19, 16}, {9, 18}, {18, 12}, {18, 14},
-        {19, 13}, {14, 12}, {13, 12}, {17, 18}}},
+       {{39, 48},
+        {18, 12},
+        {12, 12},
+        {34, 29},
+        {55, 34},
+        {19, 16},
+        {9, 18},
+        {18, 12},
+        {18, 14},
+        {19, 13},
+        {14, 12},
+        {13, 12},
+        {17, 18}}},
       {7, "scene7_", {{112, 112}, {66, 45}, {114, 60}}},
       {8, "scene8_", {{52, 46}}},
       {9, "scene9_", {{42, 45}}},
@@ -140,7 +154,9 @@ inline std::vector<FixtureTiles> AllTiles() {
 }
 
 // Colour of tile K of every fixture scene: tiles differ in red, which survives 16-bit colour.
-inline std::uint32_t TileColour(int K) { return (static_cast<std::uint32_t>(K * 16) << 16) | 0x8040; }
+inline std::uint32_t TileColour(int K) {
+  return (static_cast<std::uint32_t>(K * 16) << 16) | 0x8040;
+}
 
 // Writes the whole fixture game directory; RefusalCount refusal replies "Ei1", "Ei2", ...
 inline void WriteFixtureGame(const fs::path& Dir, int RefusalCount = 3) {

@@ -16,7 +16,9 @@ bool Contains(const std::vector<std::string>& Said, const std::string& Line) {
 }
 
 // The colour a fixture tile shows once drawn on the 16-bit back surface.
-std::uint32_t ShownColour(StoryGame& G, int Tile) { return G.F().SceneTiles[Tile]->PixelRgb(5, 5); }
+std::uint32_t ShownColour(StoryGame& G, int Tile) {
+  return G.F().SceneTiles[Tile]->PixelRgb(5, 5);
+}
 
 // Plays a trader conversation, clicking speeches away; returns the tiles shown at (137, 43)
 // in the order of their steps, and how long (ms) the tile steps lasted.
@@ -154,8 +156,9 @@ TEST(GiftMachine, ShockEveryTimeUntilTheHandsAreInsulated) {
     G.ForgetSaid();
     G.StartUse(11, 5);
     ASSERT_TRUE(G.Finish());
-    EXPECT_EQ(G.Said(), std::vector<std::string>{
-                            "ZZZZZAP... / Auuh.. Sain sähärin. Ei tohon / voi paljain käsin koskee."});
+    EXPECT_EQ(G.Said(),
+              std::vector<std::string>{
+                  "ZZZZZAP... / Auuh.. Sain sähärin. Ei tohon / voi paljain käsin koskee."});
     EXPECT_TRUE(G.F().IsItem(11));
     EXPECT_TRUE(G.IsFlag(13, 6));
     EXPECT_FALSE(G.IsFlag(13, 4));
@@ -183,9 +186,10 @@ TEST(InkBottle, FullBottleOnlyAfterTheEmptyOneIsGone) {
   G.ForgetSaid();
   G.StartVerb(3, 2);  // the empty bottle
   ASSERT_TRUE(G.Finish());
-  EXPECT_EQ(G.Said(), (std::vector<std::string>{
-                          FixtureReply(8, 2, 3),
-                          "Hmm, mustepullo näyttäisi olevan tyhjä. / Ei sillä mitään tee. Heitetään pois."}));
+  EXPECT_EQ(G.Said(),
+            (std::vector<std::string>{
+                FixtureReply(8, 2, 3),
+                "Hmm, mustepullo näyttäisi olevan tyhjä. / Ei sillä mitään tee. Heitetään pois."}));
   EXPECT_TRUE(G.IsFlag(8, 1));
   EXPECT_EQ(G.F().HotspotHidden[8][3], 1);
 
@@ -302,8 +306,9 @@ TEST(Sock, TattooOnlyWithThePegThenNeverAgain) {
   G.ForgetSaid();
   G.StartVerb(19, 2);
   ASSERT_TRUE(G.Finish());
-  EXPECT_EQ(G.Said()[2], "Jalkapohjaan on tatuoitu teksti: / Tietokoneen salasana on / "
-                         "HILLOPURKKIVÄLITORNI");
+  EXPECT_EQ(G.Said()[2],
+            "Jalkapohjaan on tatuoitu teksti: / Tietokoneen salasana on / "
+            "HILLOPURKKIVÄLITORNI");
   EXPECT_TRUE(G.IsFlag(6, 8));
   EXPECT_FALSE(G.IsFlag(6, 6));
   EXPECT_FALSE(G.IsFlag(6, 3));

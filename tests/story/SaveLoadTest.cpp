@@ -57,9 +57,9 @@ struct State {
   decltype(TForm1::Inventory) Items;
   std::uint8_t InventoryOpen, ItemInHand, SpeechActive;
   static State Of(const TForm1& F) {
-    return {F.PukkiX,     F.PukkiY,     F.PukkiTargetX,  F.PukkiTargetY, F.PukkiDirection,
-            F.CurrentScene, F.InventoryCount, F.SceneFlags, F.HotspotHidden, F.Inventory,
-            F.InventoryOpen, F.ItemInHand,  F.SpeechActive};
+    return {F.PukkiX,        F.PukkiY,         F.PukkiTargetX, F.PukkiTargetY,  F.PukkiDirection,
+            F.CurrentScene,  F.InventoryCount, F.SceneFlags,   F.HotspotHidden, F.Inventory,
+            F.InventoryOpen, F.ItemInHand,     F.SpeechActive};
   }
   bool operator==(const State&) const = default;
 };
@@ -95,10 +95,10 @@ TEST(SaveFile, HasExactly3018CrLfLinesInTheTablesOrder) {
   EXPECT_EQ(L[1], "77");
   EXPECT_EQ(L[2], "66");
   EXPECT_EQ(L[3], "6");
-  EXPECT_EQ(L[5 + 100 * 5 + 7 - 1], "T");    // [6][8]
-  EXPECT_EQ(L[5 + 100 * 12 + 99 - 1], "T");  // [13][100]
-  EXPECT_EQ(L[5 + 100 * 3 + 1 - 1], "T");    // [4][2] = 7
-  EXPECT_EQ(L[5 + 100 * 5 + 8 - 1], "F");    // [6][9]
+  EXPECT_EQ(L[5 + 100 * 5 + 7 - 1], "T");     // [6][8]
+  EXPECT_EQ(L[5 + 100 * 12 + 99 - 1], "T");   // [13][100]
+  EXPECT_EQ(L[5 + 100 * 3 + 1 - 1], "T");     // [4][2] = 7
+  EXPECT_EQ(L[5 + 100 * 5 + 8 - 1], "F");     // [6][9]
   EXPECT_EQ(L[2005 + 50 * 9 + 15 - 1], "T");  // (10,16), hidden in a new game
   EXPECT_EQ(L[2005 + 50 * 5 + 19 - 1], "F");  // (6,20) shown
   EXPECT_EQ(L[2005 + 50 * 1 + 49 - 1], "T");  // (2,50)
@@ -171,8 +171,9 @@ TEST(SaveFile, LoadWithoutASaveSaysSoForSixSecondsAndChangesNothing) {
   EXPECT_EQ(G.F().ItemInHand, 0);
   EXPECT_EQ(G.F().UseItemIdle, 1);
   EXPECT_EQ(G.F().SpeechActive, 1);
-  EXPECT_EQ(story::Text(G.F().CurrentSpeech),
-            "Ethän sää oo tallentanu peliä / kertaakaan. Miten kuvittelet / että pystyis lataan??.");
+  EXPECT_EQ(
+      story::Text(G.F().CurrentSpeech),
+      "Ethän sää oo tallentanu peliä / kertaakaan. Miten kuvittelet / että pystyis lataan??.");
   EXPECT_EQ(G.F().Timer3->Interval(), 6000u);
   Before.InventoryOpen = 0;
   Before.ItemInHand = 0;
@@ -310,4 +311,8 @@ TEST(Quit, ClosesTheFormAtOnce) {
   StoryGame G;
   G.F().QuitGame();
   EXPECT_TRUE(G.F().Closed());
+  EXPECT_EQ(G.F().SpeechActive, 0);  // no confirmation
+  EXPECT_EQ(G.F().TextLineSurface, nullptr);
+  EXPECT_EQ(G.F().SceneBackground, nullptr);
+  EXPECT_EQ(G.F().PukkiFrames[3][30], nullptr);
 }

@@ -8,7 +8,9 @@ using story::StoryGame;
 
 namespace {
 
-std::string Reply(int Scene, int Verb, int H) { return FixtureReply(Scene, Verb, H); }
+std::string Reply(int Scene, int Verb, int H) {
+  return FixtureReply(Scene, Verb, H);
+}
 
 }  // namespace
 
@@ -80,6 +82,7 @@ TEST(Door, LeadsToItsSceneAndBackKeepsPukkiAndMusic) {
   EXPECT_EQ(G.F().PukkiDirection, 5);
   EXPECT_EQ(G.F().MediaPlayer1->FileName(), Tune);
   EXPECT_NE(Tune.find("music01"), std::string::npos) << Tune;
+  EXPECT_TRUE(G.F().MediaPlayer1->IsOpen());
 }
 
 TEST(Door, PassageOutOfTheKitchenHasNoReply) {
@@ -224,7 +227,8 @@ TEST(Map, SleighNeedsTheGiftsThenTheEndingStarts) {
   G.Enter(0);
   G.StartJourney(4);
   ASSERT_TRUE(G.Finish());
-  EXPECT_EQ(G.Said(), std::vector<std::string>{"Ei sinne kannata mennä ennenkö / lahjat on valmiina."});
+  EXPECT_EQ(G.Said(),
+            std::vector<std::string>{"Ei sinne kannata mennä ennenkö / lahjat on valmiina."});
   EXPECT_EQ(G.F().EndingActive, 0);
 
   G.F().MediaPlayer1->SetFileName("");
