@@ -259,16 +259,6 @@ class Player {
     Settle(What);
   }
 
-  // A plain walk to a floor point (changes Pukki's place).
-  void WalkTo(TPoint P, const std::string& What) {
-    Begin(What);
-    Where W = [P](const TForm1&) { return std::optional<TPoint>(P); };
-    Glide(W, What);
-    AddClick(Kind::Down, What, W, mbLeft);
-    AddClick(Kind::Up, What, W, mbLeft);
-    Settle(What);
-  }
-
   // Fails the run unless Holds is true now.
   void Expect(Predicate Holds, const std::string& What) { Add(Kind::Check, What, Holds); }
   void ExpectScene(int Scene) {

@@ -122,18 +122,23 @@ int main(int argc, char** argv) {
     Application->SetMainForm(&Form);
     Application->Run();
 
-    const bool Closed = Form.Closed();
-    if (!Player.Failure().empty()) {
+    int Status = 0;
+    if (!Form.StartupError.empty()) {
+      std::fprintf(stderr, "demo: FAILED: the game did not start: %s\n",
+                   vornu::Cp1252ToUtf8(Form.StartupError).c_str());
+      Status = 1;
+    } else if (!Player.Failure().empty()) {
       std::fprintf(stderr, "demo: FAILED: %s\n", Player.Failure().c_str());
-      return 1;
-    }
-    if (!Player.CreditsSeen() || !Closed || !Player.Succeeded()) {
+      Status = 1;
+    } else if (!Player.CreditsSeen() || !Form.Closed() || !Player.Succeeded()) {
       std::fprintf(stderr, "demo: FAILED: the game ended before the credits (%zu steps done)\n",
                    Player.CommandsDone());
-      return 1;
+      Status = 1;
+    } else {
+      std::fprintf(stderr, "demo: the credits were shown and the game closed itself\n");
     }
-    std::fprintf(stderr, "demo: the credits were shown and the game closed itself\n");
-    return 0;
+    Application->Finalize();
+    return Status;
   } catch (const std::exception& E) {
     std::fprintf(stderr, "demo: FAILED: %s\n", vornu::Cp1252ToUtf8(E.what()).c_str());
     return 1;
