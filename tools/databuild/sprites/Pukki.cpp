@@ -175,7 +175,7 @@ const std::vector<std::string>& DirectionNames() {
   return names;
 }
 
-PukkiLook ReadPukkiLook(const std::filesystem::path& file) {
+PukkiLook ReadLook(const std::filesystem::path& file) {
   std::ifstream in(file);
   if (!in) throw BuildError(file, 0, "cannot open");
   PukkiLook look;
@@ -212,6 +212,11 @@ PukkiLook ReadPukkiLook(const std::filesystem::path& file) {
     std::string extra;
     if (ss >> extra) throw BuildError(file, n, "unexpected '" + extra + "'");
   }
+  return look;
+}
+
+PukkiLook ReadPukkiLook(const std::filesystem::path& file) {
+  PukkiLook look = ReadLook(file);
   for (const char* r : kRampNames)
     if (!look.ramps.count(r)) throw BuildError(file, 0, std::string("missing ramp ") + r);
   for (const char* g : {"cycles", "stance", "lift", "arms", "speed"})

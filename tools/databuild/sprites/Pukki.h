@@ -15,7 +15,12 @@ struct PukkiLook {
   std::map<std::string, double> gait;  // cycles, stance, lift, arms, speed
 };
 
-// Reads the colour ramps and gait of `file`; throws BuildError naming the file and line.
+// Reads the colour ramps ("ramp NAME" and 15 numbers) and numbers ("gait NAME value") of
+// `file`; throws BuildError naming the file and line.
+PukkiLook ReadLook(const std::filesystem::path& file);
+
+// Reads the colour ramps and gait of `file` and checks that Pukki has all he needs; throws
+// BuildError naming the file and line.
 PukkiLook ReadPukkiLook(const std::filesystem::path& file);
 
 // Direction names in the game's direction-code order 0..7 (up, uright, right, ...).

@@ -2,6 +2,7 @@
 #include <filesystem>
 
 #include "tools/databuild/Registry.h"
+#include "tools/databuild/sprites/Art.h"
 #include "tools/databuild/sprites/Pukki.h"
 
 namespace vornu::sprites {
@@ -22,6 +23,10 @@ void BuildPukki(const databuild::Paths& paths) {
 
 void BuildSprites(const databuild::Paths& paths) {
   BuildPukki(paths);
+  BuildPointersAndMenu(paths);
+  BuildInventory(paths);
+  BuildItems(paths);
+  BuildScreens(paths);
 }
 
 databuild::StepRegistrar reg("sprites", &BuildSprites);
