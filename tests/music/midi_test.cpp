@@ -138,6 +138,23 @@ TEST(MidiReader, EveryTruncationOfAGoodFileIsRefusedWithoutReadingPastIt) {
   }
 }
 
+TEST(MidiReader, DamagedBytesNeverCrashAndAreEitherReadOrExplained) {
+  const std::vector<std::uint8_t> good = Encode(TwoTrackSong());
+  std::uint32_t seed = 12345;
+  auto next = [&seed]() { return seed = seed * 1664525u + 1013904223u; };
+  for (int round = 0; round < 3000; ++round) {
+    std::vector<std::uint8_t> bad = good;
+    for (int k = 0; k < 1 + round % 4; ++k) {
+      bad[next() % bad.size()] = static_cast<std::uint8_t>(next() >> 24);
+    }
+    ParsedSong p;
+    std::string why;
+    if (!Parse(bad, p, why)) {
+      EXPECT_FALSE(why.empty());
+    }
+  }
+}
+
 TEST(MidiReader, SkipsChunksItDoesNotKnow) {
   std::vector<std::uint8_t> f = FileWithTrack({0, 0x90, 60, 64, 0, 0xFF, 0x2F, 0});
   f.insert(f.begin() + 14, {'X', 'y', 'z', 'w', 0, 0, 0, 2, 1, 2});
