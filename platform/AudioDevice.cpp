@@ -23,6 +23,7 @@ bool gTried = false;
 bool gOpen = false;
 bool gMusic = false;
 std::string gSoundFont;
+SoundChunk* gBeep = nullptr;  // made on the first beep, freed by Close
 
 // A soundfont file starts with a RIFF chunk of kind "sfbk".
 bool IsSoundFont(const std::filesystem::path& p) {
@@ -136,6 +137,8 @@ std::string SoundFont() {
 }
 
 void Close() {
+  delete gBeep;
+  gBeep = nullptr;
   std::lock_guard<std::mutex> lock(gMutex);
   if (gOpen) {
     Mix_HaltChannel(-1);
@@ -147,6 +150,27 @@ void Close() {
   gOpen = false;
   gMusic = false;
   gTried = false;
+}
+
+bool PlayBeep() {
+  if (!Open()) return false;
+  try {
+    if (!gBeep) {
+      // Faded at both ends so that it does not click.
+      constexpr int kRate = 44100, kSamples = kRate * 8 / 100;
+      std::vector<std::int16_t> s(kSamples);
+      for (int i = 0; i < kSamples; ++i) {
+        const double fade = std::min({1.0, i / 400.0, (kSamples - i) / 400.0});
+        s[i] = static_cast<std::int16_t>(8000 * fade *
+                                         std::sin(2 * 3.14159265358979 * 880 * i / kRate));
+      }
+      gBeep = new SoundChunk(s.data(), s.size() * 2, kRate, 16, 1);
+    }
+    gBeep->Play(false);
+    return true;
+  } catch (const std::exception&) {
+    return false;
+  }
 }
 
 struct SoundChunk::Impl {

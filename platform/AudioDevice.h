@@ -27,6 +27,8 @@ Format DeviceFormat();
 bool MusicAvailable();
 // The soundfont chosen, empty when none was found.
 std::string SoundFont();
+// Plays a short tone (80 ms, 880 Hz); false when there is no device.
+bool PlayBeep();
 // Closes the device (all sounds and music stop); Open may open it again.
 void Close();
 

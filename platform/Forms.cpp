@@ -17,6 +17,7 @@
 #include "platform/Clock.h"
 #include "platform/PixelConvert.h"
 #include "platform/Text1252.h"
+#include "platform/WindowProbe.h"
 
 namespace {
 
@@ -463,14 +464,15 @@ void TForm::ApplyWindowShape() {
   }
   SDL_SetWindowFullscreen(w, SDL_WINDOW_FULLSCREEN_DESKTOP);
   if (HeadlessDriver()) return;
+  // SDL reports the size it asked for; where the window system can be asked, ask it.
   auto covers = [&] {
     int ww = 0, hh = 0;
-    SDL_GetWindowSize(w, &ww, &hh);
+    if (!vornu::RealWindowSize(w, ww, hh)) SDL_GetWindowSize(w, &ww, &hh);
     return ww >= bounds.w && hh >= bounds.h;
   };
   auto settle = [&] {
-    // The window system answers asynchronously; give it a moment.
-    for (int i = 0; i < 25 && !covers(); ++i) {
+    // The window manager answers asynchronously; give it a moment.
+    for (int i = 0; i < 30 && !covers(); ++i) {
       SDL_PumpEvents();
       SDL_Delay(10);
     }
@@ -772,24 +774,7 @@ void TForm::HandleWindowEvent(const void* SdlEvent) {
 // ---- Dialogs, beeps and trace lines ----
 
 void MessageBeep(unsigned) {
-  static std::unique_ptr<vornu::audio::SoundChunk> tone;
-  if (vornu::audio::Open()) {
-    try {
-      if (!tone) {
-        // 80 ms of 880 Hz, faded at both ends so that it does not click.
-        constexpr int kRate = 44100, kSamples = kRate * 8 / 100;
-        std::vector<std::int16_t> s(kSamples);
-        for (int i = 0; i < kSamples; ++i) {
-          const double fade = std::min({1.0, i / 400.0, (kSamples - i) / 400.0});
-          s[i] = static_cast<std::int16_t>(8000 * fade * std::sin(2 * M_PI * 880 * i / kRate));
-        }
-        tone = std::make_unique<vornu::audio::SoundChunk>(s.data(), s.size() * 2, kRate, 16, 1);
-      }
-      tone->Play(false);
-      return;
-    } catch (const std::exception&) {
-    }
-  }
+  if (vornu::audio::PlayBeep()) return;
   std::fputc('\a', stderr);
   std::fflush(stderr);
 }
