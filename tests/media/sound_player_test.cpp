@@ -243,6 +243,34 @@ TEST_F(SoundPlayer, OnAFormWithoutAScreenItStartsWhenLoaded) {
   EXPECT_EQ(player.Count(), 3);
 }
 
+TEST_F(SoundPlayer, WithoutASoundDeviceStartFailsAndLoadingGoesOnSilent) {
+  audio::Close();
+  const char* driver = std::getenv("SDL_AUDIODRIVER");
+  const std::string old = driver ? driver : "";
+  setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
+  TGXSoundLib lib;
+  lib.SetSounds(ThreeSounds());
+  TGXAudio player;
+  player.SetSoundLibrary(&lib);
+  try {
+    player.Start();
+    ADD_FAILURE() << "started without a device";
+  } catch (const EGXLibrary& e) {
+    EXPECT_STREQ(e.what(), "Failed to Create DirectSound");
+  }
+  EXPECT_FALSE(player.Started());
+  TForm form;
+  TGXAudio loaded(&form);
+  EXPECT_NO_THROW(form.Loaded()) << "the failure is reported, the program goes on";
+  EXPECT_FALSE(loaded.Started());
+  audio::Close();
+  if (old.empty()) {
+    unsetenv("SDL_AUDIODRIVER");
+  } else {
+    setenv("SDL_AUDIODRIVER", old.c_str(), 1);
+  }
+}
+
 // Plays through SDL's disk audio driver and reads back what the device was given.
 class RenderedSound : public SoundPlayer {
  protected:
