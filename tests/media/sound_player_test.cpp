@@ -27,6 +27,10 @@ namespace {
 using Bytes = std::vector<std::uint8_t>;
 using ::testing::HasSubstr;
 
+// Run by hand, the program is as headless as under ctest unless told otherwise.
+const bool kHeadless = setenv("SDL_VIDEODRIVER", "dummy", 0) == 0 &&
+                       setenv("SDL_AUDIODRIVER", "dummy", 0) == 0;
+
 TGXWaveFormat Pcm(int channels, int rate, int bits) {
   TGXWaveFormat f;
   f.FormatTag = 1;
