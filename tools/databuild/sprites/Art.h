@@ -23,5 +23,7 @@ void BuildItems(const databuild::Paths& paths);
 // Item picture n (1..13), as BuildItems writes it.
 raster::Image ItemPicture(const databuild::Paths& paths, int n);
 void BuildScreens(const databuild::Paths& paths);
+// Reads the full-screen texts and checks that every line fits; throws BuildError otherwise.
+void CheckScreenTexts(const databuild::Paths& paths);
 
 }  // namespace vornu::sprites

@@ -87,12 +87,11 @@ Sculpture PosePukki(const PukkiLook& look, const Pose& pose) {
     // Boot: a shaft and a rounded toe pointing forward, sole on the floor.
     s.RoundCone(ankle + V3{0, 3.4, 0}, ankle + V3{0, -0.4, 0.2}, 3.2, 2.9, kBlack);
     s.Ellipsoid(ankle + V3{0, -1.4, 2.2}, {2.9, 2.1, 4.4}, kBlack);
-    s.Torus(ankle + V3{0, 4.2, 0}, 3.0, 1.3, kFur);
   }
 
   // Coat: plump body with white hem and front trim, black belt with a gold buckle.
   auto coat = [](V3 p) {
-    if (p.y < 13.6) return kFur;
+    if (p.y < 15.0) return kFur;
     if (p.y > 19.2 && p.y < 22.6) {
       if (p.z > 3 && std::abs(p.x) < 2.7) return kGold;
       return kBlack;
@@ -100,11 +99,11 @@ Sculpture PosePukki(const PukkiLook& look, const Pose& pose) {
     if (p.z > 3 && std::abs(p.x) < 1.6) return kFur;
     return kSuit;
   };
-  s.Ellipsoid({0, 23, 0}, {11, 12.5, 9.4}, kSuit);
+  s.Ellipsoid({0, 24, 0}, {11, 11.5, 9.4}, kSuit);
   s.Paint(coat);
-  s.Ellipsoid({0, 20.5, 2.2}, {10.2, 10, 9}, kSuit);
+  s.Ellipsoid({0, 21.5, 2.2}, {10.2, 9, 9}, kSuit);
   s.Paint(coat);
-  s.Cylinder({0, 12.6, 0.3}, 10.6, 1.9, 1.6, kFur);
+  s.Cylinder({0, 13.9, 0.3}, 10.6, 1.8, 1.5, kFur);
   s.Ellipsoid({0, 31.5, -0.4}, {11.2, 5.2, 8.2}, kSuit);
 
   // Arms swing against the legs: the arm on a foot's side goes back while that foot goes forward.

@@ -290,6 +290,18 @@ void Parchment(Image& img, int x0, int y0, int x1, int y1) {
 
 }  // namespace
 
+void CheckScreenTexts(const databuild::Paths& paths) {
+  const auto file = paths.assets / "sprites" / "screens.txt";
+  const auto texts = ReadScreenTexts(file);
+  for (const char* name : {"alkukuva", "varoitus", "intro", "theend", "krediit"}) {
+    auto it = texts.find(name);
+    if (it == texts.end())
+      throw BuildError(file, 0, std::string("picture [") + name + "] is missing");
+    Image scratch(320, 200);
+    Texts(scratch, it->second, file);
+  }
+}
+
 void BuildScreens(const databuild::Paths& paths) {
   const auto file = paths.assets / "sprites" / "screens.txt";
   const auto texts = ReadScreenTexts(file);

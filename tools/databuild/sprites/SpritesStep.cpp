@@ -22,6 +22,12 @@ void BuildPukki(const databuild::Paths& paths) {
 }
 
 void BuildSprites(const databuild::Paths& paths) {
+  // Every source is read and checked before anything is written, so a broken source leaves
+  // the pictures of the last good build in place instead of a half-new set.
+  ReadPukkiLook(paths.assets / "sprites" / "pukki.txt");
+  ReadPixmaps(paths.assets / "sprites" / "icons.txt");
+  CheckScreenTexts(paths);
+  for (int n = 1; n <= 13; ++n) ItemPicture(paths, n);
   BuildPukki(paths);
   BuildPointersAndMenu(paths);
   BuildInventory(paths);
