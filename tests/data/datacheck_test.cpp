@@ -144,6 +144,20 @@ TEST_F(DataCheckTest, BrokenObjectFileAndWrongTileSize) {
             std::string::npos);
 }
 
+TEST_F(DataCheckTest, DarkPixelsThatWouldPunchHolesInTransparentPictures) {
+  raster::Image tile(24, 21);
+  tile.At(3, 4) = raster::Rgb{5, 3, 7};  // becomes black, so see-through, on the display
+  tile.At(5, 5) = raster::Rgb{8, 8, 8};
+  raster::WriteBmp24((dir_ / "scenes" / "tiles" / "scene1_2.bmp").string(), tile);
+  EXPECT_NE(Scene1Problems().find("scenes/tiles/scene1_2.bmp: 1 dark pixel(s), the first at 3,4"),
+            std::string::npos);
+  // The same pixel in an opaque tile (the open back door) is simply dark.
+  raster::Image door(41, 58, raster::Rgb{40, 30, 20});
+  door.At(3, 4) = raster::Rgb{5, 3, 7};
+  raster::WriteBmp24((dir_ / "scenes" / "tiles" / "scene1_8.bmp").string(), door);
+  EXPECT_EQ(Scene1Problems().find("scene1_8"), std::string::npos);
+}
+
 TEST_F(DataCheckTest, MidiThatDoesNotParse) {
   fs::create_directories(dir_ / "music");
   WriteText(dir_ / "music" / "music01.mid", std::string("MThd\0\0\0\6\0\1\0\2\0\x60MTrk\0\0\1\0", 26));

@@ -48,13 +48,28 @@ struct Checker {
     return false;
   }
 
-  void Picture(const fs::path& p, int w, int h) {
+  // A picture of w x h; a `keyed` one is drawn see-through where it is black, so a dark
+  // colour that the 16-bit display turns into black would punch a hole in it.
+  void Picture(const fs::path& p, int w, int h, bool keyed = false) {
     if (!Exists(p)) return;
     try {
       const Pixels32 pic = LoadBitmapFile(p.string());
       if (pic.Width != w || pic.Height != h) {
         Problem(p, "is " + std::to_string(pic.Width) + "x" + std::to_string(pic.Height) +
                        ", the game needs " + std::to_string(w) + "x" + std::to_string(h));
+      }
+      int holes = 0, fx = 0, fy = 0;
+      for (int y = 0; keyed && y < pic.Height; ++y)
+        for (int x = 0; x < pic.Width; ++x) {
+          const std::uint32_t c = pic.At(x, y);
+          if (c != 0 && ((c >> 16) & 0xFF) < 8 && ((c >> 8) & 0xFF) < 4 && (c & 0xFF) < 8) {
+            if (holes++ == 0) fx = x, fy = y;
+          }
+        }
+      if (holes > 0) {
+        Problem(p, std::to_string(holes) + " dark pixel(s), the first at " + std::to_string(fx) +
+                       "," + std::to_string(fy) +
+                       ", turn see-through on the 16-bit display; use (8, 8, 8) or lighter");
       }
     } catch (const std::exception& e) {
       Problem(p, std::string("not a readable bitmap: ") + e.what());
@@ -139,7 +154,8 @@ void Checker::Scene(int n) {
   Picture(base.string() + ".bmp", 320, 200);
   for (std::size_t k = 1; k <= info.tiles.size(); ++k) {
     Picture(dir / "scenes" / "tiles" / (info.tilePrefix + std::to_string(k) + ".bmp"),
-            info.tiles[k - 1].first, info.tiles[k - 1].second);
+            info.tiles[k - 1].first, info.tiles[k - 1].second,
+            TileIsKeyed(n, static_cast<int>(k)));
   }
   const fs::path datPath = base.string() + ".dat", objPath = base.string() + ".obj";
   THotspotMap map;
@@ -243,7 +259,8 @@ void Checker::Reach(int n, const fs::path& datPath, const THotspotMap& map,
 
 void Checker::Items() {
   Picture(dir / "items" / "invent.bmp", 300, 180);
-  for (int n = 1; n <= 13; ++n) Picture(dir / "items" / ("item" + std::to_string(n) + ".bmp"), 30, 30);
+  // Held on the pointer, items are drawn see-through.
+  for (int n = 1; n <= 13; ++n) Picture(dir / "items" / ("item" + std::to_string(n) + ".bmp"), 30, 30, true);
   const fs::path p = dir / "items" / "items.txt";
   if (!Exists(p)) return;
   const std::string bytes = Bytes(p);
@@ -276,11 +293,11 @@ void Checker::Sprites() {
     for (int f = 1; f <= 30; ++f) {
       char name[32];
       std::snprintf(name, sizeof name, "%s%02d.bmp", d, f);
-      Picture(dir / "sprites" / "pukki" / name, 45, 60);
+      Picture(dir / "sprites" / "pukki" / name, 45, 60, true);
     }
   for (int n = 1; n <= 4; ++n) Picture(dir / "sprites" / ("menu" + std::to_string(n) + ".bmp"), 50, 50);
-  Picture(dir / "sprites" / "normcurs.bmp", 10, 10);
-  Picture(dir / "sprites" / "acticurs.bmp", 10, 10);
+  Picture(dir / "sprites" / "normcurs.bmp", 10, 10, true);
+  Picture(dir / "sprites" / "acticurs.bmp", 10, 10, true);
   for (const char* f : {"alkukuva", "varoitus", "intro", "theend", "krediit"})
     Picture(dir / "sprites" / (std::string(f) + ".bmp"), 320, 200);
 }
@@ -329,6 +346,16 @@ const std::vector<Entry>& FixedEntries(int n) {
   static const std::vector<Entry> kNone;
   auto it = kTable.find(n);
   return it == kTable.end() ? kNone : it->second;
+}
+
+bool TileIsKeyed(int n, int k) {
+  switch (n) {
+    case 1: return k <= 7;                          // cabinet doors, the pantry door
+    case 6: return k == 4 || (k >= 6 && k <= 13);   // foreground, nose pegs, printout
+    case 7: return true;                            // the shelves' things
+    case 12: return true;                           // the trader's animation
+    default: return false;
+  }
 }
 
 const std::vector<int>& CloseUpDoors(int n) {

@@ -29,6 +29,9 @@ const std::vector<int>& RequiredHotspots(int n);
 // placements); the walk points of the hotspots leading to close-ups are added by the checker.
 const std::vector<Entry>& FixedEntries(int n);
 
+// Whether the game draws tile k of scene n with its colour key (see-through black).
+bool TileIsKeyed(int n, int k);
+
 // The hotspots of scene n whose close-up Pukki returns from, standing at their walk point.
 const std::vector<int>& CloseUpDoors(int n);
 
