@@ -146,7 +146,7 @@ Sculpture PosePukki(const PukkiLook& look, const Pose& pose) {
   s.Torus({0, 48.6, -0.4}, 6.4, 2.2, kFur, Frame::RotX(-12));
   s.RoundCone({0, 49.6, -0.9}, {0.4, 51.6, -5.0}, 6.2, 3.3, kSuit);
   s.RoundCone({0.4, 51.6, -5.0}, {1.6, 49.2, -8.6}, 3.3, 2.0, kSuit);
-  s.Sphere({2.0, 47.4, -10.2}, 2.5, kFur);
+  s.Sphere({2.6, 47.6, -10.2}, 2.5, kFur);
   return s;
 }
 

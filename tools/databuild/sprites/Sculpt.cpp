@@ -211,7 +211,7 @@ int Render(const Sculpture& s, const std::vector<Ramp>& ramps, const Camera& cam
           if (!filled(qx, qy)) continue;
           const std::size_t q = static_cast<std::size_t>(qy) * W + qx;
           // Parts of one material only part with a line where the step is deep.
-          const double need = matOf[q] == matOf[k] ? 2 * style.creaseDepth : style.creaseDepth;
+          const double need = matOf[q] == matOf[k] ? 3 * style.creaseDepth : style.creaseDepth;
           if (depth[q] > depth[k] + need) {
             idx = std::max(0, std::min(idx, 1) - 1);
             break;
