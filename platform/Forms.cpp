@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cmath>
 #include <condition_variable>
 #include <cstdio>
@@ -618,6 +619,25 @@ void TForm::Present(const TPixelView& Pixels) {
   }
   const SDL_Rect d{o.Left, o.Top, o.Width(), o.Height()};
   SDL_RenderCopy(r, t, nullptr, &d);
+  if (!(info.flags & SDL_RENDERER_PRESENTVSYNC) && !HeadlessDriver()) {
+    // Without vsync the frame pump would spin a core flat out; keep to the refresh rate.
+    SDL_DisplayMode mode{};
+    int hz = 60;
+    if (SDL_GetWindowDisplayMode(static_cast<SDL_Window*>(window_), &mode) == 0 &&
+        mode.refresh_rate >= 30) {
+      hz = mode.refresh_rate;
+    }
+    const long long period = 1000000000LL / hz;
+    const long long now = std::chrono::duration_cast<std::chrono::nanoseconds>(
+                              std::chrono::steady_clock::now().time_since_epoch())
+                              .count();
+    if (nextPresentNs_ > now && nextPresentNs_ - now <= period) {
+      std::this_thread::sleep_for(std::chrono::nanoseconds(nextPresentNs_ - now));
+      nextPresentNs_ += period;
+    } else {
+      nextPresentNs_ = now + period;
+    }
+  }
   SDL_RenderPresent(r);
 }
 

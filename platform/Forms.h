@@ -243,6 +243,7 @@ class TForm : public TComponent {
   int windowScale_ = 1;
   bool deviceLost_ = false;
   int barsPainted_ = 0;  // frames since the letterbox bars were last known to be wrong
+  long long nextPresentNs_ = 0;  // pacing where the renderer does not wait for vsync
 };
 
 // A label: only its font is used.

@@ -137,6 +137,18 @@ TEST(Surfaces8, TransparentFromPixelReadsOneByteAt8Bits) {
   EXPECT_EQ(s->ColorKey(), 7u);
 }
 
+TEST(Surfaces32, TransparentFromPixelReadsFourBytesAt32Bits) {
+  // Taking 0 here, as 24 bits did not, would make black the key of every 32-bit picture.
+  for (int depth : {24, 32}) {
+    TGXScreen screen(nullptr);
+    screen.SetColorDepth(depth);
+    auto s = screen.CreateSurface(2, 1);
+    WritePixel(s->View(), 1, 0, 0x00ABCDEF);
+    screen.TransparentFromPixel(*s, 1, 0);
+    EXPECT_EQ(s->ColorKey(), 0x00ABCDEFu) << depth;
+  }
+}
+
 TEST_F(Surfaces, CreationFailuresCarryTheirMessages) {
   try {
     screen_.CreateSurface(0, 5);
