@@ -61,6 +61,12 @@ void ReplaceFileAtomically(const std::string& Data) {
     }
     Fd = -1;
     if (std::rename(Temp.c_str(), SaveFileName) != 0) FailErrno("cannot replace the saved game");
+    // The new name itself reaches the disk too (best effort: the save is already whole).
+    const int Dir = ::open(".", O_RDONLY | O_DIRECTORY);
+    if (Dir >= 0) {
+      ::fsync(Dir);
+      ::close(Dir);
+    }
   } catch (...) {
     if (Fd >= 0) ::close(Fd);
     ::unlink(Temp.c_str());

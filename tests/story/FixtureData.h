@@ -158,8 +158,8 @@ inline std::uint32_t TileColour(int K) {
   return (static_cast<std::uint32_t>(K * 16) << 16) | 0x8040;
 }
 
-// Writes the whole fixture game directory; RefusalCount refusal replies "Ei1", "Ei2", ...
-inline void WriteFixtureGame(const fs::path& Dir, int RefusalCount = 3) {
+// The pictures of the sprites folder.
+inline void WriteSprites(const fs::path& Dir) {
   const fs::path Sprites = Dir / "sprites";
   WriteBitmap(Sprites / "normcurs.bmp", 10, 10, 0xFFFFFF);
   WriteBitmap(Sprites / "acticurs.bmp", 10, 10, 0xFFFF00);
@@ -173,6 +173,10 @@ inline void WriteFixtureGame(const fs::path& Dir, int RefusalCount = 3) {
       WriteBitmap(Sprites / "pukki" / (std::string(D) + Nn + ".bmp"), 45, 60, 0xC02020);
     }
   }
+}
+
+// The items folder: pictures and the item file with RefusalCount refusals "Ei1", "Ei2", ...
+inline void WriteItems(const fs::path& Dir, int RefusalCount) {
   const fs::path Items = Dir / "items";
   WriteBitmap(Items / "invent.bmp", 300, 180, 0x303030);
   for (int I = 1; I <= 13; ++I)
@@ -185,9 +189,15 @@ inline void WriteFixtureGame(const fs::path& Dir, int RefusalCount = 3) {
   Txt += std::to_string(RefusalCount) + "\r\n";
   for (int R = 1; R <= RefusalCount; ++R) Txt += "Ei" + std::to_string(R) + "\r\n";
   WriteBytes(Items / "items.txt", Txt);
+}
 
+inline void WriteMusic(const fs::path& Dir) {
   WriteBytes(Dir / "music" / "music01.mid", EmptyMidi());
   WriteBytes(Dir / "music" / "music02.mid", EmptyMidi());
+}
+
+// Every scene's files and tiles.
+inline void WriteScenes(const fs::path& Dir) {
   for (int S = 0; S <= 13; ++S) WriteScene(Dir, S);
   for (const FixtureTiles& T : AllTiles()) {
     for (std::size_t K = 0; K < T.Sizes.size(); ++K) {
@@ -195,6 +205,14 @@ inline void WriteFixtureGame(const fs::path& Dir, int RefusalCount = 3) {
                   T.Sizes[K].first, T.Sizes[K].second, TileColour(static_cast<int>(K) + 1));
     }
   }
+}
+
+// Writes the whole fixture game directory.
+inline void WriteFixtureGame(const fs::path& Dir, int RefusalCount = 3) {
+  WriteSprites(Dir);
+  WriteItems(Dir, RefusalCount);
+  WriteMusic(Dir);
+  WriteScenes(Dir);
 }
 
 }  // namespace story

@@ -38,7 +38,14 @@ class StoryGame {
     Dir_ = fs::temp_directory_path() /
            ("vornu-story-" + std::to_string(::getpid()) + "-" + std::to_string(Counter()++));
     fs::remove_all(Dir_);
-    WriteFixtureGame(Dir_, Refusals);
+    // The big folders are written once per test program and shared; the items and the
+    // music are each game's own, so that a test may change them.
+    fs::create_directories(Dir_);
+    for (const char* Folder : {"sprites", "scenes"}) {
+      fs::create_directory_symlink(SharedData() / Folder, Dir_ / Folder);
+    }
+    WriteItems(Dir_, Refusals);
+    WriteMusic(Dir_);
     Old_ = fs::current_path();
     fs::current_path(Dir_);
     if (Application == nullptr) {
@@ -170,6 +177,24 @@ class StoryGame {
   bool IsFlag(int S, int K) { return F().SceneFlags[S][K] != 0; }
 
  private:
+  // The sprites and scenes of every game of this test program, removed at its exit.
+  static const fs::path& SharedData() {
+    struct Shared {
+      fs::path Dir =
+          fs::temp_directory_path() / ("vornu-story-shared-" + std::to_string(::getpid()));
+      Shared() {
+        fs::remove_all(Dir);
+        WriteSprites(Dir);
+        WriteScenes(Dir);
+      }
+      ~Shared() {
+        std::error_code Ignored;
+        fs::remove_all(Dir, Ignored);
+      }
+    };
+    static const Shared Data;
+    return Data.Dir;
+  }
   static int& Counter() {
     static int C = 0;
     return C;
