@@ -110,6 +110,18 @@ TEST(SceneLanguage, GroupsMoveAndTakeOverrides) {
 TEST(SceneLanguage, ShapeOutsideThePictureIsAnError) {
   EXPECT_EQ(ErrorOf([] { Render("\nrect 400 10 5 5 fill=#ffffff\n"); }),
             "t.scene:2: the shape covers no pixel of the picture");
+  // A typo'd coordinate is refused at once instead of drawing a line for ever.
+  EXPECT_NE(ErrorOf([] { Render("line 0 0 1000000000 5 fill=#ffffff\n"); }).find("t.scene:1:"),
+            std::string::npos);
+  EXPECT_NE(ErrorOf([] { Render("rect 0 0 1e300 5 fill=#ffffff\n"); }).find("t.scene:1:"),
+            std::string::npos);
+}
+
+TEST(SceneLanguage, ByteOrderMarkIsIgnored) {
+  EXPECT_EQ(MapAt(Render("\xEF\xBB\xBFrect 0 0 2 2 hot=5\n"), 1, 1), 5);
+  EXPECT_EQ(ParseSceneText(std::string("\xEF\xBB\xBF") + "[3]\nwalk 1 1 up\nname a\nverb2 b\n"
+                           "verb3 c\nverb4 d\nuse e\nreply2 f\nreply3 g\nreply4 h\n", kTxt)[0].number,
+            3);
 }
 
 TEST(SceneLanguage, PatternsAreTheSameOnEveryRender) {

@@ -14,6 +14,8 @@ namespace {
 
 using raster::Mask;
 
+constexpr int kFar = 2000;  // coordinates beyond this cannot be meant
+
 struct Parser {
   const std::filesystem::path& file;
   int line = 0;
@@ -130,7 +132,14 @@ struct Parser {
     else if (t[0] == "line") s.kind = Shape::Kind::kLine, want = 4;
     else s.kind = Shape::Kind::kPoly;
     std::size_t i = 1;
-    for (; i < t.size() && t[i].find('=') == std::string::npos; ++i) s.nums.push_back(Number(t[i]));
+    for (; i < t.size() && t[i].find('=') == std::string::npos; ++i) {
+      const double v = Number(t[i]);
+      // Far-off coordinates are a typo, and would make a line take forever to draw.
+      if (v < -kFar || v > kFar) {
+        Fail(t[i] + " is outside " + std::to_string(-kFar) + ".." + std::to_string(kFar));
+      }
+      s.nums.push_back(v);
+    }
     if (s.kind == Shape::Kind::kPoly) {
       if (s.nums.size() < 6 || s.nums.size() % 2 != 0) {
         Fail("poly needs three or more x y pairs");
@@ -170,6 +179,7 @@ struct Parser {
     auto it = defs.find(t[1]);
     if (it == defs.end()) Fail("no def named \"" + t[1] + "\"");
     const double dx = Number(t[2]), dy = Number(t[3]);
+    if (std::abs(dx) > kFar || std::abs(dy) > kFar) Fail("the offset is too far off the picture");
     std::optional<int> hot;
     std::optional<std::string> name;
     for (std::size_t i = 4; i < t.size(); ++i) {
@@ -210,6 +220,7 @@ SceneSource ParseScene(const std::string& text, const std::filesystem::path& fil
   for (std::string raw; std::getline(in, raw);) {
     ++p.line;
     if (!raw.empty() && raw.back() == '\r') raw.pop_back();
+    if (p.line == 1 && raw.rfind("\xEF\xBB\xBF", 0) == 0) raw.erase(0, 3);  // editors' BOM
     const auto t = Parser::Split(raw);
     if (t.empty() || t[0][0] == '#') continue;
     const std::string& cmd = t[0];

@@ -80,6 +80,7 @@ std::vector<HotspotRecord> ParseSceneText(const std::string& utf8,
   for (std::string raw; std::getline(in, raw);) {
     ++line;
     if (!raw.empty() && raw.back() == '\r') raw.pop_back();
+    if (line == 1 && raw.rfind("\xEF\xBB\xBF", 0) == 0) raw.erase(0, 3);  // editors' BOM
     const std::string t = Trim(raw);
     if (t.empty() || t[0] == '#') continue;
     if (raw[0] == ' ' || raw[0] == '\t') {
