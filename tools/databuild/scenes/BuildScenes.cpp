@@ -36,6 +36,8 @@ int SpeechWidth(const std::string& cp1252) { return font::TextWidth(cp1252); }
 void BuildScenesStep(const Paths& paths) {
   const auto dir = paths.out / "scenes";
   std::filesystem::create_directories(dir / "tiles");
+  // Each scene is built on its own: a mistake in one still leaves the others up to date.
+  std::vector<std::string> failed;
   for (int n = 0; n < kSceneCount; ++n) {
     const auto art = paths.assets / "scenes" / ("scene" + std::to_string(n) + ".scene");
     const auto txt = paths.assets / "scenes" / ("scene" + std::to_string(n) + ".txt");
@@ -43,16 +45,25 @@ void BuildScenesStep(const Paths& paths) {
       std::cerr << "vornu-databuild: scenes: scene " << n << " has no sources yet\n";
       continue;
     }
-    const BuiltScene built = BuildScene(n, ReadFile(art), art, ReadFile(txt), txt, &SpeechWidth);
-    const std::string base = "scene" + std::to_string(n);
-    raster::WriteBmp24((dir / (base + ".bmp")).string(), built.art.picture);
-    WriteFile(dir / (base + ".dat"),
-              std::string(built.art.map.begin(), built.art.map.end()));
-    WriteFile(dir / (base + ".obj"), built.object);
-    for (const auto& [k, tile] : built.art.tiles) {
-      raster::WriteBmp24(
-          (dir / "tiles" / (Scene(n).tilePrefix + std::to_string(k) + ".bmp")).string(), tile);
+    try {
+      const BuiltScene built = BuildScene(n, ReadFile(art), art, ReadFile(txt), txt, &SpeechWidth);
+      const std::string base = "scene" + std::to_string(n);
+      raster::WriteBmp24((dir / (base + ".bmp")).string(), built.art.picture);
+      WriteFile(dir / (base + ".dat"), std::string(built.art.map.begin(), built.art.map.end()));
+      WriteFile(dir / (base + ".obj"), built.object);
+      for (const auto& [k, tile] : built.art.tiles) {
+        raster::WriteBmp24(
+            (dir / "tiles" / (Scene(n).tilePrefix + std::to_string(k) + ".bmp")).string(), tile);
+      }
+    } catch (const std::exception& e) {
+      std::cerr << "vornu-databuild: scenes: " << e.what() << "\n";
+      failed.push_back(std::to_string(n));
     }
+  }
+  if (!failed.empty()) {
+    std::string list;
+    for (const auto& f : failed) list += (list.empty() ? "" : ", ") + f;
+    throw BuildError(paths.assets / "scenes", 0, "scene(s) " + list + " could not be built");
   }
 }
 
