@@ -6,3 +6,8 @@ endif()
 if(TARGET vornu-datacheck)
   add_test(NAME datacheck COMMAND vornu-datacheck ${VORNU_GAME_DIR})
 endif()
+if(TARGET vornu-contactsheet)
+  # The contact sheet must come out of the built game directory without a fault.
+  add_test(NAME contactsheet
+    COMMAND vornu-contactsheet ${VORNU_GAME_DIR} ${CMAKE_BINARY_DIR}/contact-sheet)
+endif()
