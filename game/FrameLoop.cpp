@@ -1,4 +1,6 @@
 // The frame: opening and closing pictures, the game view in its drawing order, the text line.
+#include <cstring>
+
 #include "engine/GX.h"
 #include "game/Unit1.h"
 #include "platform/Text1252.h"
@@ -16,16 +18,16 @@ struct TSwitchTile {
 };
 
 constexpr TSwitchTile kTilesBeforePukki[] = {
-    {1, 2, 2, 202, 85, true},   {1, 3, 3, 196, 114, true},  {1, 4, 4, 206, 82, true},
-    {1, 5, 5, 199, 118, true},  {1, 6, 6, 213, 86, true},   {1, 7, 7, 203, 119, true},
-    {1, 8, 8, 162, 74, false},  {2, 1, 1, 85, 73, false},   {2, 2, 2, 83, 120, false},
-    {3, 1, 1, 85, 6, false},    {4, 1, 1, 56, 150, false},  {4, 2, 2, 113, 77, false},
-    {5, 1, 1, 135, 100, false}, {6, 1, 1, 113, 78, false},  {6, 2, 2, 179, 120, false},
-    {6, 3, 3, 233, 126, false}, {6, 5, 5, 22, 127, false},  {6, 11, 13, 63, 138, true},
-    {7, 1, 1, 14, 28, true},    {7, 2, 2, 121, 29, true},   {7, 3, 3, 154, 31, true},
-    {8, 1, 1, 142, 59, false},  {9, 1, 1, 79, 112, false},  {10, 1, 1, 112, 76, false},
+    {1, 2, 2, 202, 85, true},    {1, 3, 3, 196, 114, true},   {1, 4, 4, 206, 82, true},
+    {1, 5, 5, 199, 118, true},   {1, 6, 6, 213, 86, true},    {1, 7, 7, 203, 119, true},
+    {1, 8, 8, 162, 74, false},   {2, 1, 1, 85, 73, false},    {2, 2, 2, 83, 120, false},
+    {3, 1, 1, 85, 6, false},     {4, 1, 1, 56, 150, false},   {4, 2, 2, 113, 77, false},
+    {5, 1, 1, 135, 100, false},  {6, 1, 1, 113, 78, false},   {6, 2, 2, 179, 120, false},
+    {6, 3, 3, 233, 126, false},  {6, 5, 5, 22, 127, false},   {6, 11, 13, 63, 138, true},
+    {7, 1, 1, 14, 28, true},     {7, 2, 2, 121, 29, true},    {7, 3, 3, 154, 31, true},
+    {8, 1, 1, 142, 59, false},   {9, 1, 1, 79, 112, false},   {10, 1, 1, 112, 76, false},
     {10, 2, 2, 166, 148, false}, {10, 3, 3, 196, 139, false}, {11, 1, 1, 74, 15, false},
-    {13, 1, 1, 0, 0, false},    {13, 2, 2, 0, 0, false},    {13, 3, 3, 0, 0, false},
+    {13, 1, 1, 0, 0, false},     {13, 2, 2, 0, 0, false},     {13, 3, 3, 0, 0, false},
 };
 
 // The nose-peg tile that follows Pukki in scene 6, by his direction: tile, offset.
@@ -38,6 +40,20 @@ constexpr TPegTile kPegTiles[8] = {{0, 0, 0},   {12, 26, 8}, {10, 23, 9}, {8, 23
                                    {7, 15, 15}, {6, 1, 7},   {9, 1, 8},   {11, 6, 6}};
 
 }  // namespace
+
+void TForm1::EraseToColourZero(TGXSurface& Surface) {
+  // Colour 0 is all-zero bytes in every pixel format, so whole rows can be cleared at once; the
+  // engine's pixel-by-pixel erase took most of a frame for the 640 x 400 back surface.
+  if (Surface.IsLost() || Surface.Locked()) {
+    Surface.Erase(0);  // the engine knows what to do with a lost surface
+    return;
+  }
+  const TPixelView View = Surface.View();
+  const std::size_t RowBytes = static_cast<std::size_t>(View.Width) * BytesPerPixel(View.Format);
+  for (int Y = 0; Y < View.Height; ++Y) {
+    std::memset(View.Pixels + static_cast<std::ptrdiff_t>(Y) * View.Pitch, 0, RowBytes);
+  }
+}
 
 void TForm1::GXScreen1Flip(TObject*) {
   if (Closed()) return;
@@ -114,7 +130,7 @@ void TForm1::LoadPhasePicture(const std::string& Path) {
 void TForm1::GameFrame() {
   TGXSurface* Back = GXScreen1->Back();
   if (Back == nullptr) return;
-  if (Settings.ClearBack) Back->Erase(0);
+  if (Settings.ClearBack) EraseToColourZero(*Back);
   DrawOnBack(SceneBackground.get(), 0, 0, false);
   DrawSwitchTilesBeforePukki(CurrentScene);
   if (CurrentScene == 0 && MapIdle == 0) {
@@ -222,18 +238,24 @@ void TForm1::DrawInventory() {
 void TForm1::WriteTo1(const std::string& Text) {
   if (!TextLineSurface) return;
   const int Y = InventoryOpen == 1 ? 155 : 180;
-  TextLineSurface->Erase(0);
-  TGXCanvas& Canvas = *TextLineSurface->Canvas;
-  Canvas.Font = Label1->Font;
-  const int X = 160 - static_cast<std::uint16_t>(Canvas.TextWidth(Text)) / 2;
-  Canvas.FloodFill(0, 0, clRed, fsBorder);
-  Canvas.Font = Label2->Font;
-  Canvas.TextOut(1, 1, Text);
-  Canvas.Release();
-  GXScreen1->TransparentFromPixel(*TextLineSurface, 0, 0);
-  DrawOnBack(TextLineSurface.get(), X, Y, true);
-  Canvas.Font = Label1->Font;
-  Canvas.TextOut(2, 2, Text);
-  Canvas.Release();
-  DrawOnBack(TextLineSurface.get(), X, Y, true);
+  // As with speech, the shadow pass and the text pass are composed on the surface once per
+  // text: drawing that once gives the pixels the two keyed draws would.
+  if (!LineOnSurface.Valid || LineOnSurface.Text != Text) {
+    TextLineSurface->Erase(0);
+    TGXCanvas& Canvas = *TextLineSurface->Canvas;
+    Canvas.Font = Label1->Font;
+    LineOnSurface.X = 160 - static_cast<std::uint16_t>(Canvas.TextWidth(Text)) / 2;
+    FillErasedSurface(*TextLineSurface);
+    Canvas.Brush.Style = bsClear;
+    Canvas.Font = Label2->Font;
+    Canvas.TextOut(1, 1, Text);
+    Canvas.Font = Label1->Font;
+    Canvas.TextOut(2, 2, Text);
+    Canvas.Brush.Style = bsSolid;
+    Canvas.Release();
+    GXScreen1->TransparentFromPixel(*TextLineSurface, 0, 0);
+    LineOnSurface.Valid = true;
+    LineOnSurface.Text = Text;
+  }
+  DrawOnBack(TextLineSurface.get(), LineOnSurface.X, Y, true);
 }

@@ -30,9 +30,13 @@ std::uint16_t TForm1::ItemInSlotAt(int X, int Y) const {
   return Inventory[Slot];
 }
 
-std::uint16_t TForm1::MouseOnItem() const { return ItemInSlotAt(MouseX, MouseY); }
+std::uint16_t TForm1::MouseOnItem() const {
+  return ItemInSlotAt(MouseX, MouseY);
+}
 
-std::uint16_t TForm1::ClickOnItem() const { return ItemInSlotAt(ClickX, ClickY); }
+std::uint16_t TForm1::ClickOnItem() const {
+  return ItemInSlotAt(ClickX, ClickY);
+}
 
 void TForm1::FormMouseMove(TObject*, TShiftState, int X, int Y) {
   if (Settings.HalveMouse) {

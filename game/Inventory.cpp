@@ -33,7 +33,9 @@ std::uint16_t TForm1::FindItem(std::uint16_t Item) const {
   return 0;
 }
 
-bool TForm1::IsItem(std::uint16_t Item) const { return FindItem(Item) > 0; }
+bool TForm1::IsItem(std::uint16_t Item) const {
+  return FindItem(Item) > 0;
+}
 
 void TForm1::RemoveItem(std::uint16_t Item) {
   const std::uint16_t P = FindItem(Item);
@@ -67,8 +69,8 @@ void TForm1::CheckItemActions() {
 
 void TForm1::SayUseFailReply() {
   if (UseFailReplyCount == 0) return;  // nothing to choose from: nothing is said
-  Random.seed(static_cast<std::uint32_t>(
-      std::chrono::system_clock::now().time_since_epoch().count()));
+  Random.seed(
+      static_cast<std::uint32_t>(std::chrono::system_clock::now().time_since_epoch().count()));
   std::uniform_int_distribution<int> Pick(0, UseFailReplyCount - 1);
   PukkiSay(UseFailReplies[Pick(Random)]);
 }

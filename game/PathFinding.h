@@ -8,7 +8,9 @@
 namespace vornu {
 
 // Whether (X, Y) lies on the map; the path-finder never looks up a cell outside it.
-inline bool OnMap(std::int32_t X, std::int32_t Y) { return X >= 1 && X <= 320 && Y >= 1 && Y <= 200; }
+inline bool OnMap(std::int32_t X, std::int32_t Y) {
+  return X >= 1 && X <= 320 && Y >= 1 && Y <= 200;
+}
 
 // Whether the eight-direction line from (X1, Y1) to (X2, Y2) crosses only floor (0). The start
 // cell is not tested, the goal cell always is; a line leaving the map is not clear.

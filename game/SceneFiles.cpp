@@ -1,14 +1,14 @@
 // Readers of the game's data files: hotspot maps, scene object files and the item file.
 #include "game/SceneFiles.h"
 
-#include "platform/Text1252.h"
-
 #include <cerrno>
 #include <cstring>
 #include <fstream>
 #include <iterator>
 #include <limits>
 #include <sstream>
+
+#include "platform/Text1252.h"
 
 namespace vornu {
 
@@ -20,7 +20,9 @@ constexpr int kMaxRecords = 256;
 constexpr int kMaxReplyLines = 10;
 constexpr int kRecordLength = 13;
 
-std::string CutLine(const std::string& Line) { return Line.substr(0, SayStr::MaxLineLength); }
+std::string CutLine(const std::string& Line) {
+  return Line.substr(0, SayStr::MaxLineLength);
+}
 
 }  // namespace
 

@@ -15,27 +15,12 @@ void TForm1::PukkiSay(SayStr Rec) {
   SpeechActive = 1;
   CurrentSpeech = Rec;
   if (SpeechSurface) {
-    TGXCanvas& Canvas = *SpeechSurface->Canvas;
     const TLabel& Shadow = Speaker == 2 ? *Label4 : *Label2;
     const TLabel& Text = Speaker == 2 ? *Label3 : *Label1;
-    int X[11] = {};
-    Canvas.Font = Text.Font;
-    for (int I = 1; I <= Rec.LineCount; ++I) {
-      X[I] = 120 - static_cast<std::uint16_t>(Canvas.TextWidth(Rec.Lines[I])) / 2;
+    if (!SpeechOnSurface.Valid || !(SpeechOnSurface.Speech == Rec) ||
+        !(SpeechOnSurface.Text == Text.Font) || !(SpeechOnSurface.Shadow == Shadow.Font)) {
+      ComposeSpeech(Rec, Shadow.Font, Text.Font);
     }
-    Canvas.Release();
-    SpeechSurface->Erase(0);
-    Canvas.FloodFill(0, 0, clRed, fsBorder);
-    Canvas.Font = Shadow.Font;
-    for (int I = 1; I <= Rec.LineCount; ++I) Canvas.TextOut(X[I], 10 * (I - 1) + 1, Rec.Lines[I]);
-    Canvas.Release();
-    GXScreen1->TransparentFromPixel(*SpeechSurface, 0, 0);
-    DrawOnBack(SpeechSurface.get(), 40, 20, true);
-    Canvas.Font = Text.Font;
-    for (int I = 1; I <= Rec.LineCount; ++I) {
-      Canvas.TextOut(X[I] + 1, 10 * (I - 1) + 2, Rec.Lines[I]);
-    }
-    Canvas.Release();
     DrawOnBack(SpeechSurface.get(), 40, 20, true);
   }
   Timer3->SetInterval(static_cast<std::uint32_t>(Rec.LineCount) * 2000);
@@ -46,4 +31,30 @@ void TForm1::ActionDelayMs(std::int32_t Ms) {
   // A wait of no time still ends (a stopped window timer would lock the mouse for good).
   Timer4->SetInterval(static_cast<std::uint32_t>(Ms < 1 ? 1 : Ms));
   Timer4->SetEnabled(true);
+}
+
+void TForm1::ComposeSpeech(const SayStr& Rec, const TFont& Shadow, const TFont& Text) {
+  // Drawing the shadow pass and then the text pass onto Back, each with the white cells keyed
+  // out, leaves the same pixels as drawing once a surface that holds the shadow with the text
+  // over it; so the surface is composed when the speech changes and drawn once a frame.
+  TGXCanvas& Canvas = *SpeechSurface->Canvas;
+  int X[11] = {};
+  Canvas.Font = Text;
+  for (int I = 1; I <= Rec.LineCount; ++I) {
+    X[I] = 120 - static_cast<std::uint16_t>(Canvas.TextWidth(Rec.Lines[I])) / 2;
+  }
+  Canvas.Release();
+  SpeechSurface->Erase(0);
+  FillErasedSurface(*SpeechSurface);
+  Canvas.Brush.Style = bsClear;
+  Canvas.Font = Shadow;
+  for (int I = 1; I <= Rec.LineCount; ++I) Canvas.TextOut(X[I], 10 * (I - 1) + 1, Rec.Lines[I]);
+  Canvas.Font = Text;
+  for (int I = 1; I <= Rec.LineCount; ++I) {
+    Canvas.TextOut(X[I] + 1, 10 * (I - 1) + 2, Rec.Lines[I]);
+  }
+  Canvas.Brush.Style = bsSolid;
+  Canvas.Release();
+  GXScreen1->TransparentFromPixel(*SpeechSurface, 0, 0);
+  SpeechOnSurface = {true, Rec, Shadow, Text};
 }

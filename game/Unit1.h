@@ -190,6 +190,12 @@ class TForm1 : public TForm {
   void DrawPukki(std::uint8_t Direction, std::uint16_t Frame);
   // Draws Surface on Back at (X, Y); a surface that never loaded draws nothing.
   void DrawOnBack(TGXSurface* Surface, int X, int Y, bool Transparent);
+  // The text surfaces' border fill from (0, 0) in red over a surface just erased to colour 0.
+  void FillErasedSurface(TGXSurface& Surface);
+  // Erases a surface to colour 0.
+  void EraseToColourZero(TGXSurface& Surface);
+  // Composes a speech on SpeechSurface: shadow lines, then the text lines over them.
+  void ComposeSpeech(const SayStr& Rec, const TFont& Shadow, const TFont& Text);
   // Start-up proper; throws on the first file that is missing or broken.
   void InitializeGame();
   // Ends the program because start-up failed: message (stderr and box), form closed.
@@ -287,7 +293,7 @@ class TForm1 : public TForm {
   vornu::Array<vornu::Array<std::uint8_t, 1, 100>, 1, 20> SceneFlags;
   vornu::Array<vornu::Array<std::uint8_t, 1, 50>, 1, 20> HotspotHidden;
   vornu::Array<vornu::Array<std::string, 1, 255>, 1, 5> HotspotTexts;  // [text][hotspot]
-  vornu::Array<vornu::Array<SayStr, 1, 255>, 2, 4> HotspotReplies;      // [verb][hotspot]
+  vornu::Array<vornu::Array<SayStr, 1, 255>, 2, 4> HotspotReplies;     // [verb][hotspot]
 
   // ---- Inventory and items ----
   vornu::Array<std::uint16_t, 1, 13> Inventory;
@@ -305,6 +311,18 @@ class TForm1 : public TForm {
   std::uint8_t SpeechActive = 0;
   std::uint8_t Speaker = 1;
   SayStr CurrentSpeech;
+
+  // What the two text surfaces hold, so that an unchanged text is not composed again.
+  struct {
+    bool Valid = false;
+    SayStr Speech;
+    TFont Shadow, Text;
+  } SpeechOnSurface;
+  struct {
+    bool Valid = false;
+    std::string Text;
+    int X = 0;
+  } LineOnSurface;
 
   // ---- Scene scripts ----
   TScriptState Script;

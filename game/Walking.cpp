@@ -8,9 +8,9 @@ namespace {
 // What Pukki says when he finds no way to the goal.
 SayStr Apology() {
   static const char* const kLines[] = {
-      "Mun \"routeri\" on koodattu parissa",     "tunnissa eikä se ole kovin hääppö-",
-      "nen. En osaa kävellä paikkaan johon",     "halusit minun kävelevän. Matkalla",
-      "on ilmeisesti esteitä joita en osaa",     "kiertää tai koodissa on bugi. Kävelytä",
+      "Mun \"routeri\" on koodattu parissa",   "tunnissa eikä se ole kovin hääppö-",
+      "nen. En osaa kävellä paikkaan johon",   "halusit minun kävelevän. Matkalla",
+      "on ilmeisesti esteitä joita en osaa",   "kiertää tai koodissa on bugi. Kävelytä",
       "minut lähemmäksi tai eripuolelle koh-", "detta. Tai keskelle huonetta pois",
       "esineiden keskeltä ja yritä uudelleen."};
   SayStr Speech;
@@ -21,8 +21,7 @@ SayStr Apology() {
 
 }  // namespace
 
-bool TForm1::ShortestWay(std::int32_t X1, std::int32_t Y1, std::int32_t X2,
-                         std::int32_t Y2) const {
+bool TForm1::ShortestWay(std::int32_t X1, std::int32_t Y1, std::int32_t X2, std::int32_t Y2) const {
   return vornu::LineIsFloor(HotspotMap, X1, Y1, X2, Y2);
 }
 

@@ -9,8 +9,12 @@ using gametest::THarness;
 namespace {
 
 // Whether Colour is one of the text colours (red or maroon; lime or green).
-bool IsRed(std::uint32_t C) { return SameColour(C, 0xFF0000) || SameColour(C, 0x800000); }
-bool IsGreen(std::uint32_t C) { return SameColour(C, 0x00FF00) || SameColour(C, 0x008000); }
+bool IsRed(std::uint32_t C) {
+  return SameColour(C, 0xFF0000) || SameColour(C, 0x800000);
+}
+bool IsGreen(std::uint32_t C) {
+  return SameColour(C, 0x00FF00) || SameColour(C, 0x008000);
+}
 
 struct Drawing : ::testing::Test {
   THarness H;
@@ -90,9 +94,9 @@ TEST_F(Drawing, InventoryLayerItemsAndTheRaisedTextLine) {
   H.Click(150, 150, mbRight);
   H.Move(45, 20);
   H.Frame();
-  EXPECT_TRUE(SameColour(H.Pixel(12, 100), 0x303060));               // inventory picture
-  EXPECT_TRUE(SameColour(H.Pixel(20, 20), 0x00A000 + 4 * 8));        // item 4 in slot 1
-  EXPECT_TRUE(SameColour(H.Pixel(50, 18), 0x00A000 + 11 * 8));       // item 11 in slot 2
+  EXPECT_TRUE(SameColour(H.Pixel(12, 100), 0x303060));          // inventory picture
+  EXPECT_TRUE(SameColour(H.Pixel(20, 20), 0x00A000 + 4 * 8));   // item 4 in slot 1
+  EXPECT_TRUE(SameColour(H.Pixel(50, 18), 0x00A000 + 11 * 8));  // item 11 in slot 2
   EXPECT_TRUE(ShowsLine("Esine11", 155));
   EXPECT_EQ(TextExtent(180).first, -1);
 }

@@ -37,7 +37,8 @@ inline void WriteBitmap(const fs::path& Path, int W, int H,
   const std::uint32_t Size = 54 + static_cast<std::uint32_t>(Row * H);
   std::string B(Size, '\0');
   auto Put = [&B](std::size_t At, std::uint32_t V, int Bytes) {
-    for (int I = 0; I < Bytes; ++I) B[At + static_cast<std::size_t>(I)] = static_cast<char>(V >> (8 * I));
+    for (int I = 0; I < Bytes; ++I)
+      B[At + static_cast<std::size_t>(I)] = static_cast<char>(V >> (8 * I));
   };
   B[0] = 'B';
   B[1] = 'M';
@@ -81,8 +82,8 @@ inline std::pair<int, int> DecodeFrame(std::uint32_t Rgb) {
 
 // A Standard MIDI file with one empty track.
 inline std::string EmptyMidi() {
-  const unsigned char Bytes[] = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, 0, 96,
-                                 'M', 'T', 'r', 'k', 0, 0, 0, 4, 0, 0xFF, 0x2F, 0};
+  const unsigned char Bytes[] = {'M', 'T', 'h', 'd', 0,   0, 0, 6, 0, 0, 0,    1,    0,
+                                 96,  'M', 'T', 'r', 'k', 0, 0, 0, 4, 0, 0xFF, 0x2F, 0};
   return std::string(reinterpret_cast<const char*>(Bytes), sizeof Bytes);
 }
 
@@ -101,13 +102,15 @@ struct THotspot {
 // The fixture's scenes: rows 1..40 are nothing (255), the rest floor, with these blocks.
 inline std::vector<THotspot> SceneHotspots(int Scene) {
   if (Scene == 0) {
-    return {{1, 10, 60, 39, 89, 0, 0, 0},    {2, 50, 60, 79, 89, 0, 0, 0},
-            {3, 90, 60, 119, 89, 0, 0, 0},   {4, 130, 60, 159, 89, 0, 0, 0},
-            {5, 170, 60, 199, 89, 0, 0, 0},  {6, 210, 60, 239, 89, 0, 0, 0},
-            {7, 250, 60, 279, 89, 0, 0, 0},  {9, 290, 60, 309, 89, 0, 0, 0}};
+    return {{1, 10, 60, 39, 89, 0, 0, 0},   {2, 50, 60, 79, 89, 0, 0, 0},
+            {3, 90, 60, 119, 89, 0, 0, 0},  {4, 130, 60, 159, 89, 0, 0, 0},
+            {5, 170, 60, 199, 89, 0, 0, 0}, {6, 210, 60, 239, 89, 0, 0, 0},
+            {7, 250, 60, 279, 89, 0, 0, 0}, {9, 290, 60, 309, 89, 0, 0, 0}};
   }
-  return {{10, 200, 50, 219, 69, 210, 150, 4}, {9, 100, 50, 119, 69, 110, 160, 9},
-          {20, 20, 50, 39, 69, 30, 150, 6},     {60, 260, 50, 279, 69, 270, 150, 2},
+  return {{10, 200, 50, 219, 69, 210, 150, 4},
+          {9, 100, 50, 119, 69, 110, 160, 9},
+          {20, 20, 50, 39, 69, 30, 150, 6},
+          {60, 260, 50, 279, 69, 270, 150, 2},
           {7, 60, 120, 79, 139, 70, 170, 0}};
 }
 
@@ -132,11 +135,13 @@ inline std::string ObjectFile(int Scene) {
            std::to_string(H.Facing) + "\r\n";
   }
   for (const THotspot& H : Hs) {
-    for (int V = 1; V <= 4; ++V) Obj += "T" + std::to_string(V) + "h" + std::to_string(H.Number) + "s" + S + "\r\n";
+    for (int V = 1; V <= 4; ++V)
+      Obj += "T" + std::to_string(V) + "h" + std::to_string(H.Number) + "s" + S + "\r\n";
   }
   for (const THotspot& H : Hs) Obj += "U" + std::to_string(H.Number) + "\r\n";
   for (const THotspot& H : Hs) {
-    for (int V = 2; V <= 4; ++V) Obj += "R" + std::to_string(V) + "h" + std::to_string(H.Number) + "\r\n";
+    for (int V = 2; V <= 4; ++V)
+      Obj += "R" + std::to_string(V) + "h" + std::to_string(H.Number) + "\r\n";
   }
   return Obj;
 }
@@ -147,29 +152,44 @@ struct TTileSet {
 };
 
 inline std::vector<TTileSet> TileSets() {
-  return {{},
-          {"scene1_", {{61, 93}, {24, 21}, {21, 23}, {30, 27}, {27, 26}, {35, 26}, {31, 35}, {41, 58}}},
-          {"scene2_", {{59, 33}, {90, 47}}},
-          {"scene3_", {{100, 173}}},
-          {"scene4_", {{34, 21}, {41, 54}}},
-          {"scene5_", {{57, 27}}},
-          {"scen6_",
-           {{39, 48}, {18, 12}, {12, 12}, {34, 29}, {55, 34}, {19, 16}, {9, 18}, {18, 12}, {18, 14},
-            {19, 13}, {14, 12}, {13, 12}, {17, 18}}},
-          {"scene7_", {{112, 112}, {66, 45}, {114, 60}}},
-          {"scene8_", {{52, 46}}},
-          {"scene9_", {{42, 45}}},
-          {"scen10_", {{41, 52}, {35, 27}, {26, 13}}},
-          {"scen11_", {{206, 114}}},
-          {"sce12_", std::vector<std::pair<int, int>>(10, {44, 55})},
-          {"scen13_", {{320, 200}, {320, 200}, {320, 200}}}};
+  return {
+      {},
+      {"scene1_", {{61, 93}, {24, 21}, {21, 23}, {30, 27}, {27, 26}, {35, 26}, {31, 35}, {41, 58}}},
+      {"scene2_", {{59, 33}, {90, 47}}},
+      {"scene3_", {{100, 173}}},
+      {"scene4_", {{34, 21}, {41, 54}}},
+      {"scene5_", {{57, 27}}},
+      {"scen6_",
+       {{39, 48},
+        {18, 12},
+        {12, 12},
+        {34, 29},
+        {55, 34},
+        {19, 16},
+        {9, 18},
+        {18, 12},
+        {18, 14},
+        {19, 13},
+        {14, 12},
+        {13, 12},
+        {17, 18}}},
+      {"scene7_", {{112, 112}, {66, 45}, {114, 60}}},
+      {"scene8_", {{52, 46}}},
+      {"scene9_", {{42, 45}}},
+      {"scen10_", {{41, 52}, {35, 27}, {26, 13}}},
+      {"scen11_", {{206, 114}}},
+      {"sce12_", std::vector<std::pair<int, int>>(10, {44, 55})},
+      {"scen13_", {{320, 200}, {320, 200}, {320, 200}}}};
 }
 
 // Colour of tile K of scene S (distinct in 16-bit colour).
 inline std::uint32_t TileColour(int S, int K) {
-  return (static_cast<std::uint32_t>(0x40 + K * 8) << 16) | (static_cast<std::uint32_t>(S * 16) << 8) | 0x08;
+  return (static_cast<std::uint32_t>(0x40 + K * 8) << 16) |
+         (static_cast<std::uint32_t>(S * 16) << 8) | 0x08;
 }
-inline std::uint32_t BackgroundColour(int S) { return 0x203040 + static_cast<std::uint32_t>(S) * 0x080000; }
+inline std::uint32_t BackgroundColour(int S) {
+  return 0x203040 + static_cast<std::uint32_t>(S) * 0x080000;
+}
 constexpr std::uint32_t kIntroColours[5] = {0x101010, 0x202020, 0x303030, 0x404040, 0x505050};
 
 inline void WriteScene(const fs::path& Dir, int Scene) {
@@ -202,32 +222,40 @@ inline std::string ItemFile(int Refusals) {
   return Txt;
 }
 
-inline const char* const kDirectionFiles[8] = {"up", "uright", "right", "dright",
-                                               "down", "dleft", "left", "uleft"};
+inline const char* const kDirectionFiles[8] = {"up",   "uright", "right", "dright",
+                                               "down", "dleft",  "left",  "uleft"};
 
 // Writes every file the game opens.
 inline void WriteGame(const fs::path& Dir) {
   const fs::path Sprites = Dir / "sprites";
   // Pointers: a light arrow block on black.
-  WriteBitmap(Sprites / "normcurs.bmp", 10, 10, [](int X, int Y) { return X < 4 && Y < 4 ? 0xF0F0F0u : 0u; });
-  WriteBitmap(Sprites / "acticurs.bmp", 10, 10, [](int X, int Y) { return X < 4 && Y < 4 ? 0xF0F000u : 0u; });
+  WriteBitmap(Sprites / "normcurs.bmp", 10, 10,
+              [](int X, int Y) { return X < 4 && Y < 4 ? 0xF0F0F0u : 0u; });
+  WriteBitmap(Sprites / "acticurs.bmp", 10, 10,
+              [](int X, int Y) { return X < 4 && Y < 4 ? 0xF0F000u : 0u; });
   for (int M = 1; M <= 4; ++M) {
-    WriteBitmap(Sprites / ("menu" + std::to_string(M) + ".bmp"), 50, 50, 0x600000u + static_cast<std::uint32_t>(M) * 0x1000);
+    WriteBitmap(Sprites / ("menu" + std::to_string(M) + ".bmp"), 50, 50,
+                0x600000u + static_cast<std::uint32_t>(M) * 0x1000);
   }
   const char* Phases[5] = {"alkukuva", "varoitus", "intro", "theend", "krediit"};
-  for (int P = 0; P < 5; ++P) WriteBitmap(Sprites / (std::string(Phases[P]) + ".bmp"), 320, 200, kIntroColours[P]);
+  for (int P = 0; P < 5; ++P)
+    WriteBitmap(Sprites / (std::string(Phases[P]) + ".bmp"), 320, 200, kIntroColours[P]);
   for (int D = 0; D < 8; ++D) {
     for (int F = 1; F <= 30; ++F) {
       const std::string Nn = (F < 10 ? "0" : "") + std::to_string(F);
       WriteBitmap(Sprites / "pukki" / (std::string(kDirectionFiles[D]) + Nn + ".bmp"), 45, 60,
-                  [D, F](int X, int Y) { return X >= 10 && X < 35 && Y >= 5 && Y < 56 ? FrameColour(D, F) : 0u; });
+                  [D, F](int X, int Y) {
+                    return X >= 10 && X < 35 && Y >= 5 && Y < 56 ? FrameColour(D, F) : 0u;
+                  });
     }
   }
   const fs::path Items = Dir / "items";
   WriteBitmap(Items / "invent.bmp", 300, 180, 0x303060);
   for (int I = 1; I <= 13; ++I) {
-    WriteBitmap(Items / ("item" + std::to_string(I) + ".bmp"), 30, 30,
-                [I](int X, int Y) { return X >= 5 && X < 25 && Y >= 5 && Y < 25 ? 0x00A000u + static_cast<std::uint32_t>(I) * 8 : 0u; });
+    WriteBitmap(Items / ("item" + std::to_string(I) + ".bmp"), 30, 30, [I](int X, int Y) {
+      return X >= 5 && X < 25 && Y >= 5 && Y < 25 ? 0x00A000u + static_cast<std::uint32_t>(I) * 8
+                                                  : 0u;
+    });
   }
   WriteFile(Items / "items.txt", ItemFile(3));
   WriteFile(Dir / "music" / "music01.mid", EmptyMidi());
@@ -241,9 +269,9 @@ constexpr int kFixtureVersion = 1;
 // The fixture directory shared by every test process (written once, then reused).
 inline const fs::path& SharedGameDir() {
   static const fs::path Dir = [] {
-    const fs::path Final = fs::temp_directory_path() /
-                           ("vornu-game-fixture-v" + std::to_string(kFixtureVersion) + "-" +
-                            std::to_string(::getuid()));
+    const fs::path Final =
+        fs::temp_directory_path() / ("vornu-game-fixture-v" + std::to_string(kFixtureVersion) +
+                                     "-" + std::to_string(::getuid()));
     if (fs::exists(Final / "complete")) return Final;
     const fs::path Temp = Final.string() + ".tmp" + std::to_string(::getpid());
     fs::remove_all(Temp);
@@ -354,8 +382,12 @@ class THarness {
   // Form coordinates of a logical point (the large build doubles them).
   int Scale(int V) const { return Form_->Settings.HalveMouse ? V * 2 : V; }
   void Move(int X, int Y) { F().FormMouseMove(nullptr, 0, Scale(X), Scale(Y)); }
-  void Down(int X, int Y, TMouseButton B = mbLeft) { F().FormMouseDown(nullptr, B, 0, Scale(X), Scale(Y)); }
-  void Up(int X, int Y, TMouseButton B = mbLeft) { F().FormMouseUp(nullptr, B, 0, Scale(X), Scale(Y)); }
+  void Down(int X, int Y, TMouseButton B = mbLeft) {
+    F().FormMouseDown(nullptr, B, 0, Scale(X), Scale(Y));
+  }
+  void Up(int X, int Y, TMouseButton B = mbLeft) {
+    F().FormMouseUp(nullptr, B, 0, Scale(X), Scale(Y));
+  }
   void Click(int X, int Y, TMouseButton B = mbLeft) {
     Move(X, Y);
     Down(X, Y, B);

@@ -107,7 +107,8 @@ TEST(ScenesFailing, MissingObjectFileLeavesTheStepsBeforeItDone) {
   TForm1& F = H.F();
   EXPECT_THROW(F.LoadScene(2), std::exception);
   EXPECT_EQ(F.CurrentScene, 2);
-  EXPECT_TRUE(gametest::SameColour(F.SceneBackground->PixelRgb(5, 5), gametest::BackgroundColour(2)));
+  EXPECT_TRUE(
+      gametest::SameColour(F.SceneBackground->PixelRgb(5, 5), gametest::BackgroundColour(2)));
   EXPECT_EQ(F.HotspotTexts[1][10], "T1h10s1");  // scene 1's texts
   EXPECT_EQ(F.PukkiInScene, 1);                 // scene 1's flags
   EXPECT_EQ(F.SceneTiles[1]->Width(), 61);      // scene 1's tiles
@@ -126,7 +127,8 @@ TEST(ScenesFailing, BrokenObjectFileIsRefusedByNameAndChangesNoTable) {
     F.LoadScene(2);
     FAIL() << "no error";
   } catch (const std::exception& E) {
-    EXPECT_NE(std::string(E.what()).find("scenes/scene2.obj: line 2"), std::string::npos) << E.what();
+    EXPECT_NE(std::string(E.what()).find("scenes/scene2.obj: line 2"), std::string::npos)
+        << E.what();
   }
   EXPECT_EQ(F.HotspotTexts[1][9], "ennen");
   EXPECT_EQ(F.HotspotWalkPoints[10], (THotspotWalkPoint{210, 150, 4}));

@@ -133,9 +133,9 @@ std::string StartWithout(const std::string& File, const std::string& Replacement
 }  // namespace
 
 TEST(Startup, MissingOrBrokenStartupFileEndsTheProgramNamingIt) {
-  for (const std::string File : {"sprites/normcurs.bmp", "sprites/menu3.bmp",
-                                 "sprites/pukki/uleft09.bmp", "items/items.txt", "items/item13.bmp",
-                                 "items/invent.bmp", "music/music02.mid"}) {
+  for (const std::string File :
+       {"sprites/normcurs.bmp", "sprites/menu3.bmp", "sprites/pukki/uleft09.bmp", "items/items.txt",
+        "items/item13.bmp", "items/invent.bmp", "music/music02.mid"}) {
     const std::string Shown = StartWithout(File);
     EXPECT_NE(Shown.find(File), std::string::npos) << File << ": " << Shown;
   }

@@ -91,7 +91,8 @@ TEST_F(Walk, UnreachableGoalApologisesAndTheEarlierWalkGoesOn) {
   EXPECT_EQ(F.SpeechActive, 1);
   EXPECT_EQ(F.CurrentSpeech.LineCount, 9);
   EXPECT_EQ(vornu::Cp1252ToUtf8(F.CurrentSpeech.Lines[1]), "Mun \"routeri\" on koodattu parissa");
-  EXPECT_EQ(vornu::Cp1252ToUtf8(F.CurrentSpeech.Lines[9]), "esineiden keskeltä ja yritä uudelleen.");
+  EXPECT_EQ(vornu::Cp1252ToUtf8(F.CurrentSpeech.Lines[9]),
+            "esineiden keskeltä ja yritä uudelleen.");
   EXPECT_EQ(F.ArrivalDirection, 255);
   EXPECT_EQ(F.ItemInHand, 0);
   EXPECT_EQ(F.SceneActionIdle, 1);
