@@ -467,7 +467,9 @@ void TGXScreen::TransparentFromPixel(TGXSurface& Surface, int X, int Y) {
 }
 
 void TGXScreen::WaitForVerticalBlank() {
-  // Presenting waits for the vertical blank already; there is nothing separate to wait for.
+  // Presenting a frame already waits for the vertical blank where the display reports one;
+  // without a display there is nothing to wait for.
+  if (!initialized_) throw EGXScreen("WaitForVericalBlankError");
 }
 
 void TGXScreen::Trace(const std::string& Text) { TraceLine(Text); }

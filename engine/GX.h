@@ -259,7 +259,8 @@ class TGXScreen : public TComponent {
   void TransparentFromPixel(TGXSurface& Surface, int X, int Y);
   // As above; a null Surface changes nothing.
   void TransparentFromPixel(TGXSurface* Surface, int X, int Y);
-  // Waits for the start of the vertical blank (or returns at once where none is known).
+  // Waits for the start of the vertical blank (presenting does that already, so this returns);
+  // before set-up throws EGXScreen "WaitForVericalBlankError".
   void WaitForVerticalBlank();
   // Sends Text as a trace line (cut to 255 characters).
   void Trace(const std::string& Text);

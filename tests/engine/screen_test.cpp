@@ -81,7 +81,10 @@ TEST_F(ScreenLife, OneFlipPerPumpedFrameAndNoneWhileInactive) {
 }
 
 TEST_F(ScreenLife, FlipShowsBackAndKeepsIt) {
+  EXPECT_THROW(screen_->Flip(), EGXScreen);
+  EXPECT_THROW(screen_->WaitForVerticalBlank(), EGXScreen);
   Start();
+  EXPECT_NO_THROW(screen_->WaitForVerticalBlank());
   screen_->Back()->Erase(0x07E0);
   screen_->Flip();
   EXPECT_EQ(screen_->Front()->Pixel(319, 199), 0x07E0u);
