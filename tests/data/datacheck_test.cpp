@@ -1,4 +1,6 @@
 // The data checker finds each kind of broken game file and names it; a sound scene passes.
+#include "tools/datacheck/DataCheck.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -9,7 +11,6 @@
 #include "platform/BitmapFont.h"
 #include "tools/databuild/scenes/SceneBuild.h"
 #include "tools/databuild/scenes/SceneTable.h"
-#include "tools/datacheck/DataCheck.h"
 #include "tools/libraster/Image.h"
 
 namespace vornu::datacheck {
@@ -35,7 +36,8 @@ class DataCheckTest : public ::testing::Test {
  protected:
   void SetUp() override {
     dir_ = fs::temp_directory_path() /
-           ("vornu-datacheck-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+           ("vornu-datacheck-" +
+            std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
     fs::remove_all(dir_);
     fs::create_directories(dir_ / "scenes" / "tiles");
     const fs::path src = fs::path(VORNU_SOURCE_DIR) / "assets" / "scenes";
@@ -46,8 +48,8 @@ class DataCheckTest : public ::testing::Test {
     WriteText(Dat(), std::string(b.art.map.begin(), b.art.map.end()));
     WriteText(Obj(), b.object);
     for (const auto& [k, tile] : b.art.tiles)
-      raster::WriteBmp24((dir_ / "scenes" / "tiles" / ("scene1_" + std::to_string(k) + ".bmp")).string(),
-                         tile);
+      raster::WriteBmp24(
+          (dir_ / "scenes" / "tiles" / ("scene1_" + std::to_string(k) + ".bmp")).string(), tile);
   }
   void TearDown() override { fs::remove_all(dir_); }
 
@@ -58,20 +60,24 @@ class DataCheckTest : public ::testing::Test {
   std::string Scene1Problems() const {
     std::string out;
     for (const auto& p : CheckGameDir(dir_).problems)
-      if (p.rfind("scenes/scene1.", 0) == 0 || p.rfind("scenes/tiles/scene1_", 0) == 0) out += p + "\n";
+      if (p.rfind("scenes/scene1.", 0) == 0 || p.rfind("scenes/tiles/scene1_", 0) == 0)
+        out += p + "\n";
     return out;
   }
 
   void SetCell(int x, int y, std::uint8_t v) {
     std::string dat = ReadText(Dat());
-    dat[static_cast<std::size_t>(y - 1) * 320 + static_cast<std::size_t>(x - 1)] = static_cast<char>(v);
+    dat[static_cast<std::size_t>(y - 1) * 320 + static_cast<std::size_t>(x - 1)] =
+        static_cast<char>(v);
     WriteText(Dat(), dat);
   }
 
   fs::path dir_;
 };
 
-TEST_F(DataCheckTest, TheBuiltKitchenPasses) { EXPECT_EQ(Scene1Problems(), ""); }
+TEST_F(DataCheckTest, TheBuiltKitchenPasses) {
+  EXPECT_EQ(Scene1Problems(), "");
+}
 
 TEST_F(DataCheckTest, OtherScenesAndFilesAreReportedMissing) {
   const auto r = CheckGameDir(dir_);
@@ -160,7 +166,8 @@ TEST_F(DataCheckTest, DarkPixelsThatWouldPunchHolesInTransparentPictures) {
 
 TEST_F(DataCheckTest, MidiThatDoesNotParse) {
   fs::create_directories(dir_ / "music");
-  WriteText(dir_ / "music" / "music01.mid", std::string("MThd\0\0\0\6\0\1\0\2\0\x60MTrk\0\0\1\0", 26));
+  WriteText(dir_ / "music" / "music01.mid",
+            std::string("MThd\0\0\0\6\0\1\0\2\0\x60MTrk\0\0\1\0", 26));
   bool found = false;
   for (const auto& p : CheckGameDir(dir_).problems)
     found |= p.rfind("music/music01.mid: not a Standard MIDI file", 0) == 0;

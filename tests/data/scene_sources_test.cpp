@@ -55,8 +55,9 @@ TEST(SceneLanguage, MalformedLinesNameFileAndLine) {
             std::string::npos);
   EXPECT_EQ(ErrorOf([] { ParseScene("tile 1 0 0 keyed\nrect 0 0 1 1 fill=#ffffff\n", kArt); }),
             "t.scene:1: block is not closed with `end`");
-  EXPECT_NE(ErrorOf([] { ParseScene("tile 1 0 0 keyed\nend\ntile 1 0 0 keyed\nend\n", kArt); })
-                .find("t.scene:3: tile 1 is drawn twice"),
+  EXPECT_NE(ErrorOf([] {
+              ParseScene("tile 1 0 0 keyed\nend\ntile 1 0 0 keyed\nend\n", kArt);
+            }).find("t.scene:3: tile 1 is drawn twice"),
             std::string::npos);
   EXPECT_NE(ErrorOf([] { ParseScene("tile 2 0 0 keyed from=1\nend\n", kArt); }).find(":1:"),
             std::string::npos);
@@ -103,7 +104,7 @@ TEST(SceneLanguage, GroupsMoveAndTakeOverrides) {
   EXPECT_EQ(MapAt(a, 50, 60), 9);
   EXPECT_EQ(MapAt(a, 51, 61), 9);
   EXPECT_EQ(MapAt(a, 52, 61), 255);
-  EXPECT_EQ(MapAt(a, 0, 0), 255);               // a def draws nothing by itself
+  EXPECT_EQ(MapAt(a, 0, 0), 255);                         // a def draws nothing by itself
   EXPECT_EQ(a.picture.At(53, 65), (Rgb{255, 255, 255}));  // lines move with both ends
 }
 
@@ -119,8 +120,11 @@ TEST(SceneLanguage, ShapeOutsideThePictureIsAnError) {
 
 TEST(SceneLanguage, ByteOrderMarkIsIgnored) {
   EXPECT_EQ(MapAt(Render("\xEF\xBB\xBFrect 0 0 2 2 hot=5\n"), 1, 1), 5);
-  EXPECT_EQ(ParseSceneText(std::string("\xEF\xBB\xBF") + "[3]\nwalk 1 1 up\nname a\nverb2 b\n"
-                           "verb3 c\nverb4 d\nuse e\nreply2 f\nreply3 g\nreply4 h\n", kTxt)[0].number,
+  EXPECT_EQ(ParseSceneText(std::string("\xEF\xBB\xBF") +
+                               "[3]\nwalk 1 1 up\nname a\nverb2 b\n"
+                               "verb3 c\nverb4 d\nuse e\nreply2 f\nreply3 g\nreply4 h\n",
+                           kTxt)[0]
+                .number,
             3);
 }
 
@@ -143,7 +147,7 @@ TEST(SceneTiles, KeyedTileKeepsOnlyWhatChanges) {
   ASSERT_EQ(t.Height(), 8);
   EXPECT_EQ(t.At(0, 0), (Rgb{0, 0, 0}));
   EXPECT_EQ(t.At(2, 2), (Rgb{255, 255, 255}));
-  EXPECT_EQ(t.At(5, 5), (Rgb{8, 8, 8}));  // would vanish on the 16-bit display
+  EXPECT_EQ(t.At(5, 5), (Rgb{8, 8, 8}));                // would vanish on the 16-bit display
   EXPECT_EQ(a.picture.At(12, 12), (Rgb{64, 96, 128}));  // the picture is untouched
 }
 
@@ -174,14 +178,21 @@ TEST(SceneTiles, FromAnotherTileAndBlankCanvas) {
 }
 
 TEST(SceneTiles, TableViolationsAreErrors) {
-  EXPECT_EQ(ErrorOf([] { Render("rect 0 0 9 9 fill=#ffffff\n", {{4, 4}}); }),
+  EXPECT_EQ(ErrorOf([] {
+              Render("rect 0 0 9 9 fill=#ffffff\n", {{4, 4}});
+            }),
             "t.scene: tile 1 is not drawn");
-  EXPECT_NE(ErrorOf([] { Render("tile 2 0 0 opaque\nend\n", {{4, 4}}); }).find("t.scene:1:"),
+  EXPECT_NE(ErrorOf([] {
+              Render("tile 2 0 0 opaque\nend\n", {{4, 4}});
+            }).find("t.scene:1:"),
             std::string::npos);
-  EXPECT_NE(ErrorOf([] { Render("tile 1 300 0 opaque\nend\n", {{40, 4}}); }).find("fit"),
+  EXPECT_NE(ErrorOf([] {
+              Render("tile 1 300 0 opaque\nend\n", {{40, 4}});
+            }).find("fit"),
             std::string::npos);
-  EXPECT_NE(ErrorOf([] { Render("rect 0 0 9 9 fill=#ffffff\ntile 1 0 0 keyed\nend\n", {{4, 4}}); })
-                .find("shows nothing"),
+  EXPECT_NE(ErrorOf([] {
+              Render("rect 0 0 9 9 fill=#ffffff\ntile 1 0 0 keyed\nend\n", {{4, 4}});
+            }).find("shows nothing"),
             std::string::npos);
 }
 
@@ -222,7 +233,9 @@ TEST(SceneRecords, MistakesNameTheLine) {
   EXPECT_NE(ErrorOf([] { ParseSceneText("[26]\n", kTxt); }).find("t.txt:1: hotspot 26"),
             std::string::npos);
   EXPECT_NE(ErrorOf([] { ParseSceneText("[255]\n", kTxt); }).find("t.txt:1:"), std::string::npos);
-  EXPECT_NE(ErrorOf([&] { ParseSceneText(base + "[7]\n", kTxt); }).find("t.txt:13: hotspot 7 appears twice"),
+  EXPECT_NE(ErrorOf([&] {
+              ParseSceneText(base + "[7]\n", kTxt);
+            }).find("t.txt:13: hotspot 7 appears twice"),
             std::string::npos);
   EXPECT_NE(ErrorOf([] { ParseSceneText("[3]\nwalk 321 5 up\n", kTxt); }).find("t.txt:2:"),
             std::string::npos);
@@ -230,17 +243,18 @@ TEST(SceneRecords, MistakesNameTheLine) {
             std::string::npos);
   EXPECT_NE(ErrorOf([] { ParseSceneText("[3]\n  dangling\n", kTxt); }).find("t.txt:2:"),
             std::string::npos);
-  EXPECT_NE(ErrorOf([] { ParseSceneText("[3]\nname \xE2\x82\xAC\xE2\x98\x83\n", kTxt); })
-                .find("t.txt:2:"),
+  EXPECT_NE(ErrorOf([] {
+              ParseSceneText("[3]\nname \xE2\x82\xAC\xE2\x98\x83\n", kTxt);
+            }).find("t.txt:2:"),
             std::string::npos);
   EXPECT_NE(ErrorOf([] { ParseSceneText("name X\n", kTxt); }).find("t.txt:1:"), std::string::npos);
 }
 
 TEST(ReplyWrap, LinesFitTheSpeechAndKeepEveryWord) {
   const TextWidthFn width = [](const std::string& s) { return font::TextWidth(s); };
-  const std::string text = W(
-      "Lunta, tähtiä ja kuu. Huomenna on jouluaatto, ja lahjakone on rikki. Voi kehveli "
-      "sentään, mitäs nyt tehdään? Pitää kai mennä pajalle katsomaan.");
+  const std::string text =
+      W("Lunta, tähtiä ja kuu. Huomenna on jouluaatto, ja lahjakone on rikki. Voi kehveli "
+        "sentään, mitäs nyt tehdään? Pitää kai mennä pajalle katsomaan.");
   const auto lines = WrapReply(text, kTxt, 4, width);
   ASSERT_GE(lines.size(), 3u);
   std::string joined;
@@ -257,7 +271,8 @@ TEST(ReplyWrap, ForcedBreaksLimitsAndBadText) {
   EXPECT_EQ(WrapReply("Yksi. / Kaksi.", kTxt, 1, nullptr),
             (std::vector<std::string>{"Yksi.", "Kaksi."}));
   // Without a width the lines stay within 40 characters.
-  for (const auto& l : WrapReply(std::string(30, 'a') + " " + std::string(30, 'b'), kTxt, 1, nullptr))
+  for (const auto& l :
+       WrapReply(std::string(30, 'a') + " " + std::string(30, 'b'), kTxt, 1, nullptr))
     EXPECT_LE(l.size(), 40u);
   std::string eleven;
   for (int i = 0; i < 11; ++i) eleven += (i ? " / " : "") + std::string("rivi");
@@ -340,9 +355,9 @@ const char* kMiniTxt =
 TEST(WholeScene, RecordsAndDrawingMustAgree) {
   // Scene 0 has no tiles and no floor rule; scene 4 (two tiles) shows the floor rule.
   EXPECT_NO_THROW(BuildScene(0, kMiniArt, kArt, kMiniTxt, kTxt, nullptr));
-  EXPECT_NE(ErrorOf([] { BuildScene(0, "rect 0 0 9 9 fill=#ffffff hot=3\n", kArt, kMiniTxt, kTxt,
-                                    nullptr); })
-                .find("t.txt:1: hotspot 254 is not in the drawing"),
+  EXPECT_NE(ErrorOf([] {
+              BuildScene(0, "rect 0 0 9 9 fill=#ffffff hot=3\n", kArt, kMiniTxt, kTxt, nullptr);
+            }).find("t.txt:1: hotspot 254 is not in the drawing"),
             std::string::npos);
   EXPECT_NE(ErrorOf([] {
               BuildScene(0, std::string(kMiniArt) + "rect 0 0 5 5 fill=#ffffff hot=4\n", kArt,
@@ -355,8 +370,9 @@ TEST(WholeScene, RecordsAndDrawingMustAgree) {
   EXPECT_NO_THROW(BuildScene(4, kMiniArt + tiles4, kArt, kMiniTxt, kTxt, nullptr));
   std::string offFloor = kMiniTxt;
   offFloor.replace(offFloor.find("110 130"), 7, "110 100");
-  EXPECT_NE(ErrorOf([&] { BuildScene(4, kMiniArt + tiles4, kArt, offFloor, kTxt, nullptr); })
-                .find("t.txt:1: walk point 110,100 of hotspot 254 is not on floor"),
+  EXPECT_NE(ErrorOf([&] {
+              BuildScene(4, kMiniArt + tiles4, kArt, offFloor, kTxt, nullptr);
+            }).find("t.txt:1: walk point 110,100 of hotspot 254 is not on floor"),
             std::string::npos);
 }
 

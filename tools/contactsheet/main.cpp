@@ -36,7 +36,8 @@ Pixels32 Blank(int w, int h, std::uint32_t c = kPage) {
 }
 
 void Put(Pixels32& p, int x, int y, std::uint32_t c) {
-  if (x >= 0 && y >= 0 && x < p.Width && y < p.Height) p.Pixels[static_cast<std::size_t>(y) * p.Width + x] = c;
+  if (x >= 0 && y >= 0 && x < p.Width && y < p.Height)
+    p.Pixels[static_cast<std::size_t>(y) * p.Width + x] = c;
 }
 
 std::uint32_t Get(const Pixels32& p, int x, int y) {
@@ -66,7 +67,8 @@ void Checks(Pixels32& dst, int x, int y, int w, int h) {
 }
 
 void Text(Pixels32& dst, int x, int y, const std::string& s, std::uint32_t c, bool shadow = true) {
-  if (shadow) vornu::font::ForEachPixel(s, x + 1, y + 1, [&](int px, int py) { Put(dst, px, py, 0x000000); });
+  if (shadow)
+    vornu::font::ForEachPixel(s, x + 1, y + 1, [&](int px, int py) { Put(dst, px, py, 0x000000); });
   vornu::font::ForEachPixel(s, x, y, [&](int px, int py) { Put(dst, px, py, c); });
 }
 
@@ -76,12 +78,24 @@ std::uint32_t Hue(int h) {
   const double f = t - k;
   double r = 0, g = 0, b = 0;
   switch (k) {
-    case 0: r = 1, g = f; break;
-    case 1: r = 1 - f, g = 1; break;
-    case 2: g = 1, b = f; break;
-    case 3: g = 1 - f, b = 1; break;
-    case 4: r = f, b = 1; break;
-    default: r = 1, b = 1 - f; break;
+    case 0:
+      r = 1, g = f;
+      break;
+    case 1:
+      r = 1 - f, g = 1;
+      break;
+    case 2:
+      g = 1, b = f;
+      break;
+    case 3:
+      g = 1 - f, b = 1;
+      break;
+    case 4:
+      r = f, b = 1;
+      break;
+    default:
+      r = 1, b = 1 - f;
+      break;
   }
   return (static_cast<std::uint32_t>(r * 255) << 16) | (static_cast<std::uint32_t>(g * 255) << 8) |
          static_cast<std::uint32_t>(b * 255);
@@ -120,22 +134,42 @@ struct TilePos {
 // on his frames instead).
 const std::map<int, std::vector<TilePos>>& TilePositions() {
   static const std::map<int, std::vector<TilePos>> kTable = {
-      {1, {{1, 237, 107, true}, {2, 202, 85, true}, {3, 196, 114, true}, {4, 206, 82, true},
-           {5, 199, 118, true}, {6, 213, 86, true}, {7, 203, 119, true}, {8, 162, 74, false}}},
+      {1,
+       {{1, 237, 107, true},
+        {2, 202, 85, true},
+        {3, 196, 114, true},
+        {4, 206, 82, true},
+        {5, 199, 118, true},
+        {6, 213, 86, true},
+        {7, 203, 119, true},
+        {8, 162, 74, false}}},
       {2, {{1, 85, 73, false}, {2, 83, 120, false}}},
       {3, {{1, 85, 6, false}}},
       {4, {{1, 56, 150, false}, {2, 113, 77, false}}},
       {5, {{1, 135, 100, false}}},
-      {6, {{1, 113, 78, false}, {2, 179, 120, false}, {3, 233, 126, false}, {4, 95, 124, true},
-           {5, 22, 127, false}, {13, 63, 138, true}}},
+      {6,
+       {{1, 113, 78, false},
+        {2, 179, 120, false},
+        {3, 233, 126, false},
+        {4, 95, 124, true},
+        {5, 22, 127, false},
+        {13, 63, 138, true}}},
       {7, {{1, 14, 28, true}, {2, 121, 29, true}, {3, 154, 31, true}}},
       {8, {{1, 142, 59, false}}},
       {9, {{1, 79, 112, false}}},
       {10, {{1, 112, 76, false}, {2, 166, 148, false}, {3, 196, 139, false}}},
       {11, {{1, 74, 15, false}}},
-      {12, {{1, 137, 43, true}, {2, 137, 43, true}, {3, 137, 43, true}, {4, 137, 43, true},
-            {5, 137, 43, true}, {6, 137, 43, true}, {7, 137, 43, true}, {8, 137, 43, true},
-            {9, 137, 43, true}, {10, 137, 43, true}}},
+      {12,
+       {{1, 137, 43, true},
+        {2, 137, 43, true},
+        {3, 137, 43, true},
+        {4, 137, 43, true},
+        {5, 137, 43, true},
+        {6, 137, 43, true},
+        {7, 137, 43, true},
+        {8, 137, 43, true},
+        {9, 137, 43, true},
+        {10, 137, 43, true}}},
       {13, {{1, 0, 0, false}, {2, 0, 0, false}, {3, 0, 0, false}}},
   };
   return kTable;
@@ -162,7 +196,9 @@ void ScenePage(const fs::path& game, const fs::path& out, int n, std::vector<std
   const int tiles = static_cast<int>(info.tiles.size());
   const int cols = 4, rows = (tiles + cols - 1) / cols;
   Pixels32 page = Blank(1300, 440 + rows * 230 + 10);
-  Text(page, 10, 4, "Scene " + std::to_string(n) + (info.pukki ? "  (Pukki walks here)" : "  (no Pukki)"), kLabel);
+  Text(page, 10, 4,
+       "Scene " + std::to_string(n) + (info.pukki ? "  (Pukki walks here)" : "  (no Pukki)"),
+       kLabel);
   Blit(page, pic, 10, 24, 2);
   // Overlay: floor green, nothing darkened, each hotspot in its own colour.
   std::map<int, std::pair<long, long>> sum;
@@ -172,9 +208,12 @@ void ScenePage(const fs::path& game, const fs::path& out, int n, std::vector<std
       const std::size_t i = static_cast<std::size_t>(y) * 320 + x;
       const int v = i < dat.size() ? static_cast<unsigned char>(dat[i]) : 26;
       std::uint32_t c = Get(pic, std::min(x, pic.Width - 1), std::min(y, pic.Height - 1));
-      if (v == 0) c = Blend(c, 0x30D040, 0.45);
-      else if (v == 255) c = Blend(c, 0x000000, 0.6);
-      else c = Blend(c, Hue(v), 0.55);
+      if (v == 0)
+        c = Blend(c, 0x30D040, 0.45);
+      else if (v == 255)
+        c = Blend(c, 0x000000, 0.6);
+      else
+        c = Blend(c, Hue(v), 0.55);
       if (v != 0 && v != 255) {
         sum[v].first += x;
         sum[v].second += y;
@@ -199,12 +238,14 @@ void ScenePage(const fs::path& game, const fs::path& out, int n, std::vector<std
     Cross(page, x, y, 0x40F0F0);
     Text(page, x + 3, y - 12, e.why, 0x40F0F0);
   }
-  Text(page, 660, 428, "hotspot map: green floor, dark nothing; yellow walk points, cyan entrances", kDim);
+  Text(page, 660, 428, "hotspot map: green floor, dark nothing; yellow walk points, cyan entrances",
+       kDim);
   // Every tile state: the scene with that tile drawn where the game draws it.
   const auto it = TilePositions().find(n);
   for (int k = 1; k <= tiles; ++k) {
     const auto [w, h] = info.tiles[static_cast<std::size_t>(k - 1)];
-    const Pixels32 tile = Load(game / "scenes" / "tiles" / (info.tilePrefix + std::to_string(k) + ".bmp"), w, h, faults);
+    const Pixels32 tile = Load(
+        game / "scenes" / "tiles" / (info.tilePrefix + std::to_string(k) + ".bmp"), w, h, faults);
     const int x0 = 10 + ((k - 1) % cols) * 322, y0 = 446 + ((k - 1) / cols) * 230;
     const TilePos* pos = nullptr;
     if (it != TilePositions().end())
@@ -213,8 +254,10 @@ void ScenePage(const fs::path& game, const fs::path& out, int n, std::vector<std
     if (pos) {
       Blit(page, pic, x0, y0 + 14);
       Blit(page, tile, x0 + pos->x, y0 + 14 + pos->y, 1, pos->keyed);
-      Text(page, x0, y0, "tile " + std::to_string(k) + " at " + std::to_string(pos->x) + "," +
-                             std::to_string(pos->y) + (pos->keyed ? " (transparent)" : ""), kLabel);
+      Text(page, x0, y0,
+           "tile " + std::to_string(k) + " at " + std::to_string(pos->x) + "," +
+               std::to_string(pos->y) + (pos->keyed ? " (transparent)" : ""),
+           kLabel);
     } else {
       Checks(page, x0, y0 + 14, w * 4, h * 4);
       Blit(page, tile, x0, y0 + 14, 4, true);
@@ -233,11 +276,13 @@ void PukkiPage(const fs::path& game, const fs::path& out, std::vector<std::strin
   struct Peg {
     int tile, dx, dy;
   };
-  const Peg pegs[8] = {{0, 0, 0}, {12, 26, 8}, {10, 23, 9}, {8, 23, 11},
-                       {7, 15, 15}, {6, 1, 7}, {9, 1, 8}, {11, 6, 6}};
+  const Peg pegs[8] = {{0, 0, 0},   {12, 26, 8}, {10, 23, 9}, {8, 23, 11},
+                       {7, 15, 15}, {6, 1, 7},   {9, 1, 8},   {11, 6, 6}};
   const auto& six = vornu::databuild::scenes::Scene(6);
   Pixels32 page = Blank(10 + 30 * 47 + 10, 30 + 16 * 66 + 10);
-  Text(page, 10, 6, "Pukki: 8 directions x 30 frames (rows 1-8 as drawn; rows 9-16 with the office's nose peg)", kLabel);
+  Text(page, 10, 6,
+       "Pukki: 8 directions x 30 frames (rows 1-8 as drawn; rows 9-16 with the office's nose peg)",
+       kLabel);
   for (int d = 0; d < 8; ++d)
     for (int f = 1; f <= 30; ++f) {
       char name[32];
@@ -249,7 +294,9 @@ void PukkiPage(const fs::path& game, const fs::path& out, std::vector<std::strin
         Blit(page, frame, x, y, 1, true);
         if (withPeg && pegs[d].tile) {
           const auto [w, h] = six.tiles[static_cast<std::size_t>(pegs[d].tile - 1)];
-          const Pixels32 peg = Load(game / "scenes" / "tiles" / (six.tilePrefix + std::to_string(pegs[d].tile) + ".bmp"), w, h, faults);
+          const Pixels32 peg = Load(
+              game / "scenes" / "tiles" / (six.tilePrefix + std::to_string(pegs[d].tile) + ".bmp"),
+              w, h, faults);
           Blit(page, peg, x + pegs[d].dx, y + pegs[d].dy, 1, true);
         }
         if (f == 1) Text(page, x + 1, y + 50, kDir[d], kLabel);
@@ -262,7 +309,8 @@ void UiPage(const fs::path& game, const fs::path& out, std::vector<std::string>&
   Pixels32 page = Blank(1300, 820);
   Text(page, 10, 6, "Verb menu (menu1-4), pointers, items (x3), inventory (x2)", kLabel);
   for (int n = 1; n <= 4; ++n) {
-    const Pixels32 m = Load(game / "sprites" / ("menu" + std::to_string(n) + ".bmp"), 50, 50, faults);
+    const Pixels32 m =
+        Load(game / "sprites" / ("menu" + std::to_string(n) + ".bmp"), 50, 50, faults);
     Blit(page, m, 10 + (n - 1) * 160, 24, 3);
     Text(page, 10 + (n - 1) * 160, 178, "menu" + std::to_string(n), kLabel);
   }
@@ -274,7 +322,8 @@ void UiPage(const fs::path& game, const fs::path& out, std::vector<std::string>&
     Text(page, 660 + n * 100, 90, curs[n], kLabel);
   }
   for (int n = 1; n <= 13; ++n) {
-    const Pixels32 it = Load(game / "items" / ("item" + std::to_string(n) + ".bmp"), 30, 30, faults);
+    const Pixels32 it =
+        Load(game / "items" / ("item" + std::to_string(n) + ".bmp"), 30, 30, faults);
     const int x = 10 + (n - 1) * 98, y = 200;
     Blit(page, it, x, y, 3);
     Checks(page, x, y + 96, 90, 90);

@@ -24,7 +24,7 @@ namespace {
 constexpr int kMaxReplyChars = 50;
 constexpr int kSpeechSurface = 240;
 
-const std::array<const char*, 8> kDirections = {"right", "left",  "up",    "down",
+const std::array<const char*, 8> kDirections = {"right", "left",   "up",    "down",
                                                 "dleft", "dright", "uleft", "uright"};
 
 std::string Rel(const fs::path& dir, const fs::path& p) {
@@ -106,7 +106,8 @@ struct Checker {
 
   // A speech line as stored: at most 50 characters, and it fits the speech surface.
   void SpeechLine(const fs::path& p, int lineNo, const std::string& line) {
-    const std::string text = !line.empty() && line.back() == '\xA7' ? line.substr(0, line.size() - 1) : line;
+    const std::string text =
+        !line.empty() && line.back() == '\xA7' ? line.substr(0, line.size() - 1) : line;
     const std::string where = "line " + std::to_string(lineNo) + " \"" + Cp1252ToUtf8(text) + "\"";
     if (text.empty()) Problem(p, where + ": a reply line is empty");
     if (static_cast<int>(text.size()) > kMaxReplyChars) {
@@ -135,7 +136,8 @@ struct Checker {
         ++i;
         if (!more) break;
       }
-      if (n > 10) Problem(p, "a reply ending at line " + std::to_string(i) + " has more than 10 lines");
+      if (n > 10)
+        Problem(p, "a reply ending at line " + std::to_string(i) + " has more than 10 lines");
     }
     return i;
   }
@@ -154,8 +156,7 @@ void Checker::Scene(int n) {
   Picture(base.string() + ".bmp", 320, 200);
   for (std::size_t k = 1; k <= info.tiles.size(); ++k) {
     Picture(dir / "scenes" / "tiles" / (info.tilePrefix + std::to_string(k) + ".bmp"),
-            info.tiles[k - 1].first, info.tiles[k - 1].second,
-            TileIsKeyed(n, static_cast<int>(k)));
+            info.tiles[k - 1].first, info.tiles[k - 1].second, TileIsKeyed(n, static_cast<int>(k)));
   }
   const fs::path datPath = base.string() + ".dat", objPath = base.string() + ".obj";
   THotspotMap map;
@@ -191,10 +192,13 @@ void Checker::Scene(int n) {
   std::size_t i = 1;
   std::set<int> inObj;
   for (std::size_t k = 0; k < recs.size() && i < lines.size(); ++k, ++i) {
-    if (lines[i].size() < 13) Problem(objPath, "record line " + std::to_string(i + 1) + " is shorter than 13 characters");
+    if (lines[i].size() < 13)
+      Problem(objPath, "record line " + std::to_string(i + 1) + " is shorter than 13 characters");
     const int h = recs[k].Hotspot;
-    if (h < 1 || h > 254 || h == 26) Problem(objPath, "hotspot number " + std::to_string(h) + " cannot be in a map");
-    if (!inObj.insert(h).second) Problem(objPath, "hotspot " + std::to_string(h) + " has two records");
+    if (h < 1 || h > 254 || h == 26)
+      Problem(objPath, "hotspot number " + std::to_string(h) + " cannot be in a map");
+    if (!inObj.insert(h).second)
+      Problem(objPath, "hotspot " + std::to_string(h) + " has two records");
   }
   for (std::size_t k = 0; k < 5 * recs.size() && i < lines.size(); ++k, ++i) {
     if (k < 4 * recs.size() && lines[i].empty()) {
@@ -206,13 +210,16 @@ void Checker::Scene(int n) {
 
   if (!haveMap) return;
   for (int h : inObj)
-    if (!inMap.count(h)) Problem(objPath, "hotspot " + std::to_string(h) + " has a record but is not in the map");
+    if (!inMap.count(h))
+      Problem(objPath, "hotspot " + std::to_string(h) + " has a record but is not in the map");
   for (int h : inMap)
-    if (!inObj.count(h)) Problem(datPath, "hotspot " + std::to_string(h) + " has no record in the object file");
+    if (!inObj.count(h))
+      Problem(datPath, "hotspot " + std::to_string(h) + " has no record in the object file");
   for (int h : RequiredHotspots(n))
     if (!inMap.count(h) || !inObj.count(h)) {
-      Problem(base.string() + ".*", "hotspot " + std::to_string(h) +
-                                        " is needed by the game (scripts, travel, item uses) but is missing");
+      Problem(base.string() + ".*",
+              "hotspot " + std::to_string(h) +
+                  " is needed by the game (scripts, travel, item uses) but is missing");
     }
   if (info.pukki) Reach(n, datPath, map, recs);
 }
@@ -231,7 +238,8 @@ void Checker::Reach(int n, const fs::path& datPath, const THotspotMap& map,
   }
   for (int h : CloseUpDoors(n))
     if (wp.count(h)) {
-      entries.push_back({wp[h].X, wp[h].Y, "returning from the close-up of hotspot " + std::to_string(h)});
+      entries.push_back(
+          {wp[h].X, wp[h].Y, "returning from the close-up of hotspot " + std::to_string(h)});
     }
   for (const auto& e : entries) {
     if (!OnMap(e.x, e.y) || map[e.x][e.y] != 0) {
@@ -251,7 +259,8 @@ void Checker::Reach(int n, const fs::path& datPath, const THotspotMap& map,
   // From one hotspot to another: the player will try it, but it is not always required.
   for (const auto& from : recs)
     for (const auto& to : recs)
-      if (PlanRoute(map, from.WalkPoint.X, from.WalkPoint.Y, to.WalkPoint.X, to.WalkPoint.Y).Count == 0) {
+      if (PlanRoute(map, from.WalkPoint.X, from.WalkPoint.Y, to.WalkPoint.X, to.WalkPoint.Y)
+              .Count == 0) {
         Warn(datPath, "walking from hotspot " + std::to_string(from.Hotspot) + " to hotspot " +
                           std::to_string(to.Hotspot) + " needs a stop in between");
       }
@@ -260,7 +269,8 @@ void Checker::Reach(int n, const fs::path& datPath, const THotspotMap& map,
 void Checker::Items() {
   Picture(dir / "items" / "invent.bmp", 300, 180);
   // Held on the pointer, items are drawn see-through.
-  for (int n = 1; n <= 13; ++n) Picture(dir / "items" / ("item" + std::to_string(n) + ".bmp"), 30, 30, true);
+  for (int n = 1; n <= 13; ++n)
+    Picture(dir / "items" / ("item" + std::to_string(n) + ".bmp"), 30, 30, true);
   const fs::path p = dir / "items" / "items.txt";
   if (!Exists(p)) return;
   const std::string bytes = Bytes(p);
@@ -280,10 +290,12 @@ void Checker::Items() {
   for (std::size_t i = 1; i <= 6 * 13 && i < lines.size(); ++i)
     if (lines[i].empty()) Problem(p, "text line " + std::to_string(i + 1) + " is empty");
   std::size_t i = Replies(p, lines, 1 + 6 * 13, 3 * 13);
-  if (data.UseFailReplyCount == 0) Problem(p, "has no refusal replies for items used on the wrong thing");
+  if (data.UseFailReplyCount == 0)
+    Problem(p, "has no refusal replies for items used on the wrong thing");
   for (std::size_t k = 0; k < data.UseFailReplyCount && i + 1 + k < lines.size(); ++k) {
     const std::string& l = lines[i + 1 + k];
-    if (!l.empty() && l.back() == '\xA7') Problem(p, "refusal line " + std::to_string(i + 2 + k) + " ends with a section sign");
+    if (!l.empty() && l.back() == '\xA7')
+      Problem(p, "refusal line " + std::to_string(i + 2 + k) + " ends with a section sign");
     SpeechLine(p, static_cast<int>(i + 2 + k), l);
   }
 }
@@ -295,7 +307,8 @@ void Checker::Sprites() {
       std::snprintf(name, sizeof name, "%s%02d.bmp", d, f);
       Picture(dir / "sprites" / "pukki" / name, 45, 60, true);
     }
-  for (int n = 1; n <= 4; ++n) Picture(dir / "sprites" / ("menu" + std::to_string(n) + ".bmp"), 50, 50);
+  for (int n = 1; n <= 4; ++n)
+    Picture(dir / "sprites" / ("menu" + std::to_string(n) + ".bmp"), 50, 50);
   Picture(dir / "sprites" / "normcurs.bmp", 10, 10, true);
   Picture(dir / "sprites" / "acticurs.bmp", 10, 10, true);
   for (const char* f : {"alkukuva", "varoitus", "intro", "theend", "krediit"})
@@ -315,20 +328,20 @@ void Checker::Music() {
 
 const std::vector<int>& RequiredHotspots(int n) {
   static const std::vector<std::vector<int>> kTable = {
-      {1, 2, 3, 4, 5, 6, 7},            // the map: the seven places
-      {7, 8, 9, 10, 12, 13, 14, 254},   // kitchen: cabinets, pantry, door
-      {1, 2, 3},                        // cabinet: way back, peg, gloves
-      {1, 2},                           // pantry: way back, broom
-      {1, 12},                          // shed: door, safe
-      {1, 2},                           // safe: way back, key
-      {1, 9, 11, 12, 13, 19, 20},       // office
-      {1, 2, 3, 4},                     // office cabinet
-      {1, 2, 3},                        // ink compartment
-      {1, 3, 4},                        // elves' yard
-      {3, 15, 16},                      // storeroom
-      {1, 2},                           // chest
-      {1, 2},                           // shop
-      {2, 3, 4, 5, 6},                  // workshop
+      {1, 2, 3, 4, 5, 6, 7},           // the map: the seven places
+      {7, 8, 9, 10, 12, 13, 14, 254},  // kitchen: cabinets, pantry, door
+      {1, 2, 3},                       // cabinet: way back, peg, gloves
+      {1, 2},                          // pantry: way back, broom
+      {1, 12},                         // shed: door, safe
+      {1, 2},                          // safe: way back, key
+      {1, 9, 11, 12, 13, 19, 20},      // office
+      {1, 2, 3, 4},                    // office cabinet
+      {1, 2, 3},                       // ink compartment
+      {1, 3, 4},                       // elves' yard
+      {3, 15, 16},                     // storeroom
+      {1, 2},                          // chest
+      {1, 2},                          // shop
+      {2, 3, 4, 5, 6},                 // workshop
   };
   return kTable.at(static_cast<std::size_t>(n));
 }
@@ -350,11 +363,16 @@ const std::vector<Entry>& FixedEntries(int n) {
 
 bool TileIsKeyed(int n, int k) {
   switch (n) {
-    case 1: return k <= 7;                          // cabinet doors, the pantry door
-    case 6: return k == 4 || (k >= 6 && k <= 13);   // foreground, nose pegs, printout
-    case 7: return true;                            // the shelves' things
-    case 12: return true;                           // the trader's animation
-    default: return false;
+    case 1:
+      return k <= 7;  // cabinet doors, the pantry door
+    case 6:
+      return k == 4 || (k >= 6 && k <= 13);  // foreground, nose pegs, printout
+    case 7:
+      return true;  // the shelves' things
+    case 12:
+      return true;  // the trader's animation
+    default:
+      return false;
   }
 }
 

@@ -1,4 +1,5 @@
-// The data checker: every file the game reads, checked against the game's formats, limits and scripts.
+// The data checker: every file the game reads, checked against the game's formats, limits and
+// scripts.
 #pragma once
 
 #include <filesystem>

@@ -12,7 +12,7 @@ int main(int argc, char** argv) {
   for (const auto& p : report.problems) std::cout << "error: " << p << "\n";
   if (argc == 3)
     for (const auto& w : report.warnings) std::cout << "warning: " << w << "\n";
-  std::cout << report.problems.size() << " error(s), " << report.warnings.size()
-            << " warning(s)" << (argc == 3 ? "" : " (--warnings lists them)") << "\n";
+  std::cout << report.problems.size() << " error(s), " << report.warnings.size() << " warning(s)"
+            << (argc == 3 ? "" : " (--warnings lists them)") << "\n";
   return report.problems.empty() ? 0 : 1;
 }

@@ -131,7 +131,9 @@ Rgb Mix(Rgb a, Rgb b, double t) {
           Clamp8(a.b + (b.b - a.b) * t)};
 }
 
-Rgb Scale(Rgb c, double f) { return {Clamp8(c.r * f), Clamp8(c.g * f), Clamp8(c.b * f)}; }
+Rgb Scale(Rgb c, double f) {
+  return {Clamp8(c.r * f), Clamp8(c.g * f), Clamp8(c.b * f)};
+}
 
 std::uint32_t Hash(int x, int y, std::uint32_t seed) {
   std::uint32_t h = seed * 0x9E3779B1u ^ static_cast<std::uint32_t>(x) * 0x85EBCA77u ^
@@ -144,8 +146,12 @@ std::uint32_t Hash(int x, int y, std::uint32_t seed) {
   return h;
 }
 
-double Hash01(int x, int y, std::uint32_t seed) { return (Hash(x, y, seed) >> 8) / 16777216.0; }
+double Hash01(int x, int y, std::uint32_t seed) {
+  return (Hash(x, y, seed) >> 8) / 16777216.0;
+}
 
-bool IsSeeThrough565(Rgb c) { return c.r < 8 && c.g < 4 && c.b < 8; }
+bool IsSeeThrough565(Rgb c) {
+  return c.r < 8 && c.g < 4 && c.b < 8;
+}
 
 }  // namespace vornu::raster

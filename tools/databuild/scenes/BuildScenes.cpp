@@ -31,7 +31,9 @@ void WriteFile(const std::filesystem::path& p, const std::string& bytes) {
 }
 
 // Replies are wrapped by the pixel width of the game's own font.
-int SpeechWidth(const std::string& cp1252) { return font::TextWidth(cp1252); }
+int SpeechWidth(const std::string& cp1252) {
+  return font::TextWidth(cp1252);
+}
 
 void BuildScenesStep(const Paths& paths) {
   const auto dir = paths.out / "scenes";
@@ -91,7 +93,8 @@ BuiltScene BuildScene(int n, const std::string& artText, const std::filesystem::
     }
     if (info.pukki) {
       const std::uint8_t cell =
-          b.art.map[static_cast<std::size_t>(r.y - 1) * kSceneW + static_cast<std::size_t>(r.x - 1)];
+          b.art
+              .map[static_cast<std::size_t>(r.y - 1) * kSceneW + static_cast<std::size_t>(r.x - 1)];
       if (cell != 0) {
         throw BuildError(txtFile, r.line,
                          "walk point " + std::to_string(r.x) + "," + std::to_string(r.y) +

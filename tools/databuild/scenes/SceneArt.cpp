@@ -67,12 +67,12 @@ struct Parser {
   // Material from "KIND COLOUR... key=value...".
   Material ParseMaterial(const std::vector<std::string>& t, std::size_t from) const {
     static const std::map<std::string, std::pair<Material::Kind, int>> kKinds = {
-        {"flat", {Material::Kind::kFlat, 1}},      {"vgrad", {Material::Kind::kVGrad, -2}},
-        {"hgrad", {Material::Kind::kHGrad, -2}},   {"rgrad", {Material::Kind::kRGrad, -2}},
-        {"planks", {Material::Kind::kPlanks, 2}},  {"vplanks", {Material::Kind::kVPlanks, 2}},
-        {"bricks", {Material::Kind::kBricks, 2}},  {"checker", {Material::Kind::kChecker, 2}},
-        {"dither", {Material::Kind::kDither, 2}},  {"noise", {Material::Kind::kNoise, 2}},
-        {"stars", {Material::Kind::kStars, 1}},    {"darken", {Material::Kind::kDarken, 0}},
+        {"flat", {Material::Kind::kFlat, 1}},       {"vgrad", {Material::Kind::kVGrad, -2}},
+        {"hgrad", {Material::Kind::kHGrad, -2}},    {"rgrad", {Material::Kind::kRGrad, -2}},
+        {"planks", {Material::Kind::kPlanks, 2}},   {"vplanks", {Material::Kind::kVPlanks, 2}},
+        {"bricks", {Material::Kind::kBricks, 2}},   {"checker", {Material::Kind::kChecker, 2}},
+        {"dither", {Material::Kind::kDither, 2}},   {"noise", {Material::Kind::kNoise, 2}},
+        {"stars", {Material::Kind::kStars, 1}},     {"darken", {Material::Kind::kDarken, 0}},
         {"lighten", {Material::Kind::kLighten, 0}}, {"glow", {Material::Kind::kGlow, 1}},
         {"tint", {Material::Kind::kTint, 1}},
     };
@@ -89,12 +89,18 @@ struct Parser {
         continue;
       }
       const std::string key = t[i].substr(0, eq), val = t[i].substr(eq + 1);
-      if (key == "steps") m.steps = Int(val, 2, 64);
-      else if (key == "size" || key == "w") m.size = Int(val, 1, 320);
-      else if (key == "h") m.size2 = Int(val, 1, 200);
-      else if (key == "amount") m.amount = std::clamp(Number(val), 0.0, 100.0);
-      else if (key == "seed") m.seed = static_cast<std::uint32_t>(Int(val, 0, 1 << 30));
-      else Fail("unknown material option \"" + key + "\"");
+      if (key == "steps")
+        m.steps = Int(val, 2, 64);
+      else if (key == "size" || key == "w")
+        m.size = Int(val, 1, 320);
+      else if (key == "h")
+        m.size2 = Int(val, 1, 200);
+      else if (key == "amount")
+        m.amount = std::clamp(Number(val), 0.0, 100.0);
+      else if (key == "seed")
+        m.seed = static_cast<std::uint32_t>(Int(val, 0, 1 << 30));
+      else
+        Fail("unknown material option \"" + key + "\"");
     }
     const int n = static_cast<int>(m.colours.size());
     if (want >= 0 && n != want) {
@@ -127,10 +133,14 @@ struct Parser {
     Shape s;
     s.line = line;
     std::size_t want = 0;
-    if (t[0] == "rect") s.kind = Shape::Kind::kRect, want = 4;
-    else if (t[0] == "ellipse") s.kind = Shape::Kind::kEllipse, want = 4;
-    else if (t[0] == "line") s.kind = Shape::Kind::kLine, want = 4;
-    else s.kind = Shape::Kind::kPoly;
+    if (t[0] == "rect")
+      s.kind = Shape::Kind::kRect, want = 4;
+    else if (t[0] == "ellipse")
+      s.kind = Shape::Kind::kEllipse, want = 4;
+    else if (t[0] == "line")
+      s.kind = Shape::Kind::kLine, want = 4;
+    else
+      s.kind = Shape::Kind::kPoly;
     std::size_t i = 1;
     for (; i < t.size() && t[i].find('=') == std::string::npos; ++i) {
       const double v = Number(t[i]);
@@ -158,17 +168,24 @@ struct Parser {
       const auto eq = t[i].find('=');
       if (eq == std::string::npos) Fail("expected key=value, got \"" + t[i] + "\"");
       const std::string key = t[i].substr(0, eq), val = t[i].substr(eq + 1);
-      if (key == "fill") s.fill = Fill(val);
-      else if (key == "outline") s.outline = Colour(val);
-      else if (key == "hi") s.hi = Colour(val);
-      else if (key == "lo") s.lo = Colour(val);
-      else if (key == "hot") s.hot = Hot(val);
-      else if (key == "name") s.name = val;
-      else if (key == "width") s.width = Int(val, 1, 50);
-      else Fail("unknown shape option \"" + key + "\"");
+      if (key == "fill")
+        s.fill = Fill(val);
+      else if (key == "outline")
+        s.outline = Colour(val);
+      else if (key == "hi")
+        s.hi = Colour(val);
+      else if (key == "lo")
+        s.lo = Colour(val);
+      else if (key == "hot")
+        s.hot = Hot(val);
+      else if (key == "name")
+        s.name = val;
+      else if (key == "width")
+        s.width = Int(val, 1, 50);
+      else
+        Fail("unknown shape option \"" + key + "\"");
     }
-    if (s.fill.kind == Material::Kind::kNone && !s.outline && !s.hi && !s.lo &&
-        s.hot == kKeepMap) {
+    if (s.fill.kind == Material::Kind::kNone && !s.outline && !s.hi && !s.lo && s.hot == kKeepMap) {
       Fail(t[0] + " draws nothing: give it fill=, outline= or hot=");
     }
     return s;
@@ -186,9 +203,12 @@ struct Parser {
       const auto eq = t[i].find('=');
       const std::string key = t[i].substr(0, eq);
       if (eq == std::string::npos) Fail("expected key=value, got \"" + t[i] + "\"");
-      if (key == "hot") hot = Hot(t[i].substr(eq + 1));
-      else if (key == "name") name = t[i].substr(eq + 1);
-      else Fail("use takes only hot= and name=, not \"" + key + "\"");
+      if (key == "hot")
+        hot = Hot(t[i].substr(eq + 1));
+      else if (key == "name")
+        name = t[i].substr(eq + 1);
+      else
+        Fail("use takes only hot= and name=, not \"" + key + "\"");
     }
     std::vector<Shape> out = it->second;
     for (auto& s : out) {
@@ -253,10 +273,14 @@ SceneSource ParseScene(const std::string& text, const std::filesystem::path& fil
       ts.number = p.Int(t[1], 1, 255);
       ts.x = p.Int(t[2], 0, kSceneW - 1);
       ts.y = p.Int(t[3], 0, kSceneH - 1);
-      if (t[4] == "keyed") ts.mode = TileSpec::Mode::kKeyed;
-      else if (t[4] == "opaque") ts.mode = TileSpec::Mode::kOpaque;
-      else if (t[4] == "blank") ts.mode = TileSpec::Mode::kBlank;
-      else p.Fail("tile mode must be keyed, opaque or blank, not \"" + t[4] + "\"");
+      if (t[4] == "keyed")
+        ts.mode = TileSpec::Mode::kKeyed;
+      else if (t[4] == "opaque")
+        ts.mode = TileSpec::Mode::kOpaque;
+      else if (t[4] == "blank")
+        ts.mode = TileSpec::Mode::kBlank;
+      else
+        p.Fail("tile mode must be keyed, opaque or blank, not \"" + t[4] + "\"");
       for (std::size_t i = 5; i < t.size(); ++i) {
         const auto eq = t[i].find('=');
         const std::string key = t[i].substr(0, eq);
@@ -340,17 +364,23 @@ std::optional<Rgb> Eval(const Material& m, int x, int y, Rgb below, const Box& b
   const double w = std::max(1, b.x1 - b.x0), h = std::max(1, b.y1 - b.y0);
   const double a = m.amount / 100.0;
   switch (m.kind) {
-    case K::kNone: return std::nullopt;
-    case K::kFlat: return m.colours[0];
-    case K::kVGrad: return GradientAt(m, dy / h, x, y);
-    case K::kHGrad: return GradientAt(m, dx / w, x, y);
+    case K::kNone:
+      return std::nullopt;
+    case K::kFlat:
+      return m.colours[0];
+    case K::kVGrad:
+      return GradientAt(m, dy / h, x, y);
+    case K::kHGrad:
+      return GradientAt(m, dx / w, x, y);
     case K::kRGrad: {
       const double cx = (b.x0 + b.x1) / 2.0, cy = (b.y0 + b.y1) / 2.0;
       const double nx = (x - cx) / (w / 2 + 0.5), ny = (y - cy) / (h / 2 + 0.5);
       return GradientAt(m, std::sqrt(nx * nx + ny * ny), x, y);
     }
-    case K::kPlanks: return Planks(m, dx, dy, m.colours[0], m.colours[1], m.seed);
-    case K::kVPlanks: return Planks(m, dy, dx, m.colours[0], m.colours[1], m.seed);
+    case K::kPlanks:
+      return Planks(m, dx, dy, m.colours[0], m.colours[1], m.seed);
+    case K::kVPlanks:
+      return Planks(m, dy, dx, m.colours[0], m.colours[1], m.seed);
     case K::kBricks: {
       const int bw = std::max(2, m.size), bh = std::max(2, m.size2);
       const int row = dy / bh, off = (row % 2) * (bw / 2);
@@ -364,8 +394,10 @@ std::optional<Rgb> Eval(const Material& m, int x, int y, Rgb below, const Box& b
       const int s = std::max(1, m.size);
       return ((dx / s + dy / s) % 2 == 0) ? m.colours[0] : m.colours[1];
     }
-    case K::kDither: return raster::Bayer(x, y) < a ? m.colours[1] : m.colours[0];
-    case K::kNoise: return raster::Hash01(x, y, m.seed) < a ? m.colours[1] : m.colours[0];
+    case K::kDither:
+      return raster::Bayer(x, y) < a ? m.colours[1] : m.colours[0];
+    case K::kNoise:
+      return raster::Hash01(x, y, m.seed) < a ? m.colours[1] : m.colours[0];
     case K::kStars: {
       const double r = raster::Hash01(x, y, m.seed);
       if (r < a * 0.01) return m.colours[0];
@@ -376,9 +408,12 @@ std::optional<Rgb> Eval(const Material& m, int x, int y, Rgb below, const Box& b
         }
       return below;
     }
-    case K::kDarken: return raster::Scale(below, 1.0 - a);
-    case K::kLighten: return raster::Mix(below, Rgb{255, 255, 240}, a);
-    case K::kTint: return raster::Mix(below, m.colours[0], a);
+    case K::kDarken:
+      return raster::Scale(below, 1.0 - a);
+    case K::kLighten:
+      return raster::Mix(below, Rgb{255, 255, 240}, a);
+    case K::kTint:
+      return raster::Mix(below, m.colours[0], a);
     case K::kGlow: {
       const double cx = (b.x0 + b.x1) / 2.0, cy = (b.y0 + b.y1) / 2.0;
       const double nx = (x - cx) / (w / 2 + 0.5), ny = (y - cy) / (h / 2 + 0.5);
@@ -399,7 +434,8 @@ Mask ShapeMask(const Shape& s) {
                               static_cast<int>(std::lround(n[1])),
                               static_cast<int>(std::lround(n[2])),
                               static_cast<int>(std::lround(n[3])));
-    case Shape::Kind::kEllipse: return raster::EllipseMask(kSceneW, kSceneH, n[0], n[1], n[2], n[3]);
+    case Shape::Kind::kEllipse:
+      return raster::EllipseMask(kSceneW, kSceneH, n[0], n[1], n[2], n[3]);
     case Shape::Kind::kLine:
       return raster::LineMask(kSceneW, kSceneH, static_cast<int>(std::lround(n[0])),
                               static_cast<int>(std::lround(n[1])),
@@ -428,8 +464,8 @@ void Paint(const Shape& s, Image& img, std::vector<std::uint8_t>* map,
   for (int y = b.y0; y <= b.y1; ++y)
     for (int x = b.x0; x <= b.x1; ++x) {
       if (!mask.Get(x, y)) continue;
-      if (map && s.hot != kKeepMap) (*map)[static_cast<std::size_t>(y) * kSceneW + x] =
-          static_cast<std::uint8_t>(s.hot);
+      if (map && s.hot != kKeepMap)
+        (*map)[static_cast<std::size_t>(y) * kSceneW + x] = static_cast<std::uint8_t>(s.hot);
       if (edge.Get(x, y)) {
         img.At(x, y) = *s.outline;
         continue;

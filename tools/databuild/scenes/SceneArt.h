@@ -1,4 +1,5 @@
-// The scene drawing language: parses sceneN.scene and renders the background, hotspot map and tiles.
+// The scene drawing language: parses sceneN.scene and renders the background, hotspot map and
+// tiles.
 #pragma once
 
 #include <cstdint>
@@ -23,8 +24,22 @@ constexpr int kKeepMap = -1;  // a shape that leaves the hotspot map alone
 
 struct Material {
   enum class Kind {
-    kNone, kFlat, kVGrad, kHGrad, kRGrad, kPlanks, kVPlanks, kBricks, kChecker,
-    kDither, kNoise, kStars, kDarken, kLighten, kGlow, kTint
+    kNone,
+    kFlat,
+    kVGrad,
+    kHGrad,
+    kRGrad,
+    kPlanks,
+    kVPlanks,
+    kBricks,
+    kChecker,
+    kDither,
+    kNoise,
+    kStars,
+    kDarken,
+    kLighten,
+    kGlow,
+    kTint
   };
   Kind kind = Kind::kNone;
   std::vector<Rgb> colours;

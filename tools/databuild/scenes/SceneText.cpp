@@ -36,9 +36,9 @@ int ParseInt(const std::string& s, int lo, int hi, const std::filesystem::path& 
 }
 
 int ParseFacing(const std::string& s, const std::filesystem::path& file, int line) {
-  static const std::map<std::string, int> kNames = {{"up", 0},   {"uright", 1}, {"right", 2},
-                                                    {"dright", 3}, {"down", 4}, {"dleft", 5},
-                                                    {"left", 6}, {"uleft", 7}};
+  static const std::map<std::string, int> kNames = {{"up", 0},     {"uright", 1}, {"right", 2},
+                                                    {"dright", 3}, {"down", 4},   {"dleft", 5},
+                                                    {"left", 6},   {"uleft", 7}};
   if (auto it = kNames.find(s); it != kNames.end()) return it->second;
   return ParseInt(s, 0, 7, file, line, "the facing");
 }
@@ -69,7 +69,7 @@ std::vector<HotspotRecord> ParseSceneText(const std::string& utf8,
   int lastReply = -1;  // the reply a continuation line extends
   auto finish = [&]() {
     if (out.empty()) return;
-    static const char* kKeys[] = {"walk", "name", "verb2", "verb3", "verb4",
+    static const char* kKeys[] = {"walk", "name",   "verb2",  "verb3", "verb4",
                                   "use",  "reply2", "reply3", "reply4"};
     for (const char* k : kKeys)
       if (!given.count(k)) {
@@ -158,8 +158,10 @@ std::vector<std::string> WrapReply(const std::string& text, const std::filesyste
   {
     std::istringstream ws(text);
     for (std::string w; ws >> w;) {
-      if (w == "/") pieces.emplace_back();
-      else pieces.back().push_back(w);
+      if (w == "/")
+        pieces.emplace_back();
+      else
+        pieces.back().push_back(w);
     }
   }
   // Balanced wrapping: among the breaks that fit, the one with the least ragged right
@@ -202,9 +204,9 @@ std::vector<std::string> WrapReply(const std::string& text, const std::filesyste
     lines.insert(lines.end(), pieceLines.begin(), pieceLines.end());
   }
   if (static_cast<int>(lines.size()) > kReplyMaxLines) {
-    throw BuildError(file, line,
-                     "the reply needs " + std::to_string(lines.size()) +
-                         " lines; at most 10 fit in a speech");
+    throw BuildError(
+        file, line,
+        "the reply needs " + std::to_string(lines.size()) + " lines; at most 10 fit in a speech");
   }
   return lines;
 }

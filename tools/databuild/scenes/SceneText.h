@@ -1,4 +1,5 @@
-// The scene text source (sceneN.txt): hotspot records, their captions and replies, and the object file writer.
+// The scene text source (sceneN.txt): hotspot records, their captions and replies, and the object
+// file writer.
 #pragma once
 
 #include <array>
@@ -28,7 +29,8 @@ struct HotspotRecord {
 };
 
 // Parses a scene text source; a malformed line throws BuildError naming `file` and the line.
-std::vector<HotspotRecord> ParseSceneText(const std::string& utf8, const std::filesystem::path& file);
+std::vector<HotspotRecord> ParseSceneText(const std::string& utf8,
+                                          const std::filesystem::path& file);
 
 // Wraps a Windows-1252 reply into speech lines: each at most 50 characters and, when `width`
 // is given, at most 236 pixels (otherwise at most 40 characters); " / " forces a break.
