@@ -27,12 +27,22 @@ std::string CutLine(const std::string& Line) {
 }  // namespace
 
 std::string ReadWholeFile(const std::string& Path) {
-  std::ifstream In(Path, std::ios::binary);
+  std::ifstream In(Path, std::ios::binary | std::ios::ate);
   if (!In) {
     throw EGameFile(Path + ": cannot open (" + std::strerror(errno) + ")");
   }
-  std::string Bytes((std::istreambuf_iterator<char>(In)), std::istreambuf_iterator<char>());
-  if (In.bad()) {
+  const std::streamoff Size = In.tellg();
+  std::string Bytes;
+  if (Size >= 0) {
+    Bytes.resize(static_cast<std::size_t>(Size));
+    In.seekg(0);
+    In.read(Bytes.data(), Size);
+  } else {  // not a plain file: read what comes
+    In.clear();
+    In.seekg(0);
+    Bytes.assign(std::istreambuf_iterator<char>(In), std::istreambuf_iterator<char>());
+  }
+  if (In.bad() || (Size >= 0 && In.gcount() != Size)) {
     throw EGameFile(Path + ": read error");
   }
   return Bytes;
