@@ -139,6 +139,15 @@ TEST_F(DataCheckTest, ReplyLinesTooLongOrTooWide) {
   EXPECT_NE(Scene1Problems().find("55 characters"), std::string::npos);
 }
 
+TEST_F(DataCheckTest, CaptionTooWideForTheTextLine) {
+  std::string obj = ReadText(Obj());
+  const std::string name = "\r\nOvi\r\n";
+  ASSERT_NE(obj.find(name), std::string::npos);
+  obj.replace(obj.find(name), name.size(), "\r\n" + std::string(60, 'W') + "\r\n");
+  WriteText(Obj(), obj);
+  EXPECT_NE(Scene1Problems().find("caption 1 of hotspot 254 \"WWWW"), std::string::npos);
+}
+
 TEST_F(DataCheckTest, BrokenObjectFileAndWrongTileSize) {
   WriteText(Obj(), "16\r\n254 183 134 0\r\n");
   EXPECT_NE(Scene1Problems().find("scenes/scene1.obj:"), std::string::npos);

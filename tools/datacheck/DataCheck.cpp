@@ -34,6 +34,10 @@ std::string Rel(const fs::path& dir, const fs::path& p) {
 struct Checker {
   fs::path dir;
   Report r;
+  // For the one-line texts: every hotspot's captions and use name, and the items' names.
+  std::vector<std::pair<fs::path, TObjectRecord>> hotspots;
+  std::vector<std::string> heldNames;    // item text 5, "Käytä <this> ..."
+  std::vector<std::string> targetNames;  // item text 6, "... <this>" in the inventory
 
   void Problem(const fs::path& p, const std::string& what) {
     r.problems.push_back(Rel(dir, p) + ": " + what);
@@ -142,6 +146,40 @@ struct Checker {
     return i;
   }
 
+  // The one-line text surface is 320 pixels wide and the text starts at x 2 on it.
+  void TextLine(const fs::path& p, const std::string& text, const std::string& what) {
+    const int w = font::TextWidth(text);
+    if (w + 2 > 320) {
+      Problem(p, what + " \"" + Cp1252ToUtf8(text) + "\" is " + std::to_string(w) +
+                     " pixels wide; the text line cuts it at 318");
+    }
+  }
+
+  // Captions, and the widest "Käytä <item> <target>" line for every hotspot and item.
+  void TextLines() {
+    const std::string use = W("Käytä ");
+    auto widest = [&](const std::string& target) {
+      std::string best;
+      for (const auto& h : heldNames) {
+        const std::string line = use + h + " " + target;
+        if (font::TextWidth(line) > font::TextWidth(best)) best = line;
+      }
+      return best;
+    };
+    for (const auto& [file, rec] : hotspots) {
+      if (file.empty()) continue;
+      for (int k = 0; k < 4; ++k)
+        TextLine(file, rec.Captions[k],
+                 "caption " + std::to_string(k + 1) + " of hotspot " + std::to_string(rec.Hotspot));
+      if (!heldNames.empty())
+        TextLine(file, widest(rec.UseName),
+                 "with an item held over hotspot " + std::to_string(rec.Hotspot) + ",");
+    }
+    for (std::size_t i = 0; i < targetNames.size(); ++i)
+      TextLine(dir / "items" / "items.txt", widest(targetNames[i]),
+               "with an item held over item " + std::to_string(i + 1) + ",");
+  }
+
   void Scene(int n);
   void Reach(int n, const fs::path& datPath, const THotspotMap& map,
              const std::vector<TObjectRecord>& recs);
@@ -182,6 +220,11 @@ void Checker::Scene(int n) {
   std::vector<TObjectRecord> recs;
   try {
     recs = ParseObjectFile(obj, objPath.string());
+    // The map has no verb menu and no inventory: only its names are ever shown.
+    for (const auto& rec : recs) hotspots.emplace_back(n == 0 ? fs::path() : objPath, rec);
+    for (auto& rec : recs)
+      if (n == 0)
+        TextLine(objPath, rec.Captions[0], "the name of hotspot " + std::to_string(rec.Hotspot));
   } catch (const std::exception& e) {
     Problem(objPath, e.what());
     return;
@@ -277,6 +320,13 @@ void Checker::Items() {
   TItemFileData data;
   try {
     data = ParseItemFile(bytes, p.string());
+    for (int n = 1; n <= 13; ++n) {
+      heldNames.push_back(data.Texts[5][n]);
+      targetNames.push_back(data.Texts[6][n]);
+      for (int k = 1; k <= 4; ++k)
+        TextLine(p, data.Texts[k][n],
+                 "text " + std::to_string(k) + " of item " + std::to_string(n));
+    }
   } catch (const std::exception& e) {
     Problem(p, e.what());
     return;
@@ -385,11 +435,12 @@ const std::vector<int>& CloseUpDoors(int n) {
 }
 
 Report CheckGameDir(const fs::path& dir) {
-  Checker c{dir, {}};
+  Checker c{dir, {}, {}, {}, {}};
   for (int n = 0; n < databuild::scenes::kSceneCount; ++n) c.Scene(n);
   c.Items();
   c.Sprites();
   c.Music();
+  c.TextLines();
   return c.r;
 }
 
