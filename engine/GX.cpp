@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "platform/Forms.h"
+#include "platform/PixelConvert.h"
 
 TPoint DisplayModeSize(TDisplayMode Mode) {
   switch (Mode) {
@@ -130,32 +131,20 @@ void TGXSurface::Draw(int X, int Y, TGXSurface& Source, bool Transparent) {
       std::memmove(out, in, static_cast<std::size_t>(w) * bpp);
       continue;
     }
+    // Rows start at even (16-bit) or 4-byte multiples of an allocator-aligned block.
     switch (format_) {
-      case TPixelFormat::Indexed8: {
-        const auto key = static_cast<std::uint8_t>(Source.colorKey_);
-        for (int i = 0; i < w; ++i) {
-          if (in[i] != key) out[i] = in[i];
-        }
+      case TPixelFormat::Indexed8:
+        vornu::KeyedCopy8(in, out, w, static_cast<std::uint8_t>(Source.colorKey_));
         break;
-      }
-      case TPixelFormat::RGB565: {
-        const auto key = static_cast<std::uint16_t>(Source.colorKey_);
-        for (int i = 0; i < w; ++i) {
-          std::uint16_t p;
-          std::memcpy(&p, in + 2 * i, 2);
-          if (p != key) std::memcpy(out + 2 * i, &p, 2);
-        }
+      case TPixelFormat::RGB565:
+        vornu::KeyedCopy16(reinterpret_cast<const std::uint16_t*>(in),
+                           reinterpret_cast<std::uint16_t*>(out), w,
+                           static_cast<std::uint16_t>(Source.colorKey_));
         break;
-      }
-      case TPixelFormat::XRGB8888: {
-        const std::uint32_t key = Source.colorKey_;
-        for (int i = 0; i < w; ++i) {
-          std::uint32_t p;
-          std::memcpy(&p, in + 4 * i, 4);
-          if (p != key) std::memcpy(out + 4 * i, &p, 4);
-        }
+      case TPixelFormat::XRGB8888:
+        vornu::KeyedCopy32(reinterpret_cast<const std::uint32_t*>(in),
+                           reinterpret_cast<std::uint32_t*>(out), w, Source.colorKey_);
         break;
-      }
     }
   }
 }
