@@ -244,7 +244,9 @@ void TForm1::WriteTo1(const std::string& Text) {
     TextLineSurface->Erase(0);
     TGXCanvas& Canvas = *TextLineSurface->Canvas;
     Canvas.Font = Label1->Font;
-    LineOnSurface.X = 160 - static_cast<std::uint16_t>(Canvas.TextWidth(Text)) / 2;
+    const int Width = Canvas.TextWidth(Text);
+    LineOnSurface.X = 160 - static_cast<std::uint16_t>(Width) / 2;
+    LineOnSurface.Box = Rect(1, 1, 2 + Width, 2 + Canvas.TextHeight("Ag"));
     FillErasedSurface(*TextLineSurface);
     Canvas.Brush.Style = bsClear;
     Canvas.Font = Label2->Font;
@@ -257,5 +259,5 @@ void TForm1::WriteTo1(const std::string& Text) {
     LineOnSurface.Valid = true;
     LineOnSurface.Text = Text;
   }
-  DrawOnBack(TextLineSurface.get(), LineOnSurface.X, Y, true);
+  DrawPartOnBack(*TextLineSurface, LineOnSurface.X, Y, LineOnSurface.Box);
 }

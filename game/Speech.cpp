@@ -1,5 +1,5 @@
 // Speech: the two-colour block of centred lines, its display time and the script wait.
-#include <vector>
+#include <algorithm>
 
 #include "engine/GX.h"
 #include "game/Unit1.h"
@@ -21,7 +21,7 @@ void TForm1::PukkiSay(SayStr Rec) {
         !(SpeechOnSurface.Text == Text.Font) || !(SpeechOnSurface.Shadow == Shadow.Font)) {
       ComposeSpeech(Rec, Shadow.Font, Text.Font);
     }
-    DrawOnBack(SpeechSurface.get(), 40, 20, true);
+    DrawPartOnBack(*SpeechSurface, 40, 20, SpeechOnSurface.Box);
   }
   Timer3->SetInterval(static_cast<std::uint32_t>(Rec.LineCount) * 2000);
   Timer3->SetEnabled(true);
@@ -40,9 +40,15 @@ void TForm1::ComposeSpeech(const SayStr& Rec, const TFont& Shadow, const TFont& 
   TGXCanvas& Canvas = *SpeechSurface->Canvas;
   int X[11] = {};
   Canvas.Font = Text;
+  TRect Box = Rect(240, 150, 0, 0);
   for (int I = 1; I <= Rec.LineCount; ++I) {
-    X[I] = 120 - static_cast<std::uint16_t>(Canvas.TextWidth(Rec.Lines[I])) / 2;
+    const int Width = Canvas.TextWidth(Rec.Lines[I]);
+    X[I] = 120 - static_cast<std::uint16_t>(Width) / 2;
+    Box.Left = std::min(Box.Left, X[I]);
+    Box.Right = std::max(Box.Right, X[I] + 1 + Width);
   }
+  Box.Top = 1;
+  Box.Bottom = 10 * (Rec.LineCount - 1) + 2 + Canvas.TextHeight("Ag");
   Canvas.Release();
   SpeechSurface->Erase(0);
   FillErasedSurface(*SpeechSurface);
@@ -56,5 +62,5 @@ void TForm1::ComposeSpeech(const SayStr& Rec, const TFont& Shadow, const TFont& 
   Canvas.Brush.Style = bsSolid;
   Canvas.Release();
   GXScreen1->TransparentFromPixel(*SpeechSurface, 0, 0);
-  SpeechOnSurface = {true, Rec, Shadow, Text};
+  SpeechOnSurface = {true, Rec, Shadow, Text, Box};
 }

@@ -1,6 +1,7 @@
 // The game form's components, start-up and timer handlers, and helpers shared by its parts.
 #include "game/Unit1.h"
 
+#include <algorithm>
 #include <string>
 
 #include "engine/GX.h"
@@ -251,6 +252,25 @@ void TForm1::FillErasedSurface(TGXSurface& Surface) {
   // A border fill stops only at red pixels and the erased surface holds none, so it would paint
   // the whole surface with the canvas brush: one plain fill gives the same pixels, far faster.
   Surface.Canvas->FillRect(Surface.BoundsRect());
+}
+
+void TForm1::DrawPartOnBack(TGXSurface& Surface, int X, int Y, const TRect& Part) {
+  TGXSurface* Back = GXScreen1->Back();
+  if (Back == nullptr) return;
+  // Only the part can hold anything but the transparent colour: clipping the draw to it leaves
+  // the same pixels for a fraction of the work.
+  const TRect Old = Back->ClipRect();
+  TRect Clip = Rect(std::max(Old.Left, X + Part.Left), std::max(Old.Top, Y + Part.Top),
+                    std::min(Old.Right, X + Part.Right), std::min(Old.Bottom, Y + Part.Bottom));
+  if (Clip.Empty()) return;
+  Back->SetClipRect(Clip);
+  try {
+    Back->Draw(X, Y, Surface, true);
+  } catch (...) {
+    Back->SetClipRect(Old);
+    throw;
+  }
+  Back->SetClipRect(Old);
 }
 
 void TForm1::DrawPukki(std::uint8_t Direction, std::uint16_t Frame) {

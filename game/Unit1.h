@@ -192,6 +192,8 @@ class TForm1 : public TForm {
   void DrawOnBack(TGXSurface* Surface, int X, int Y, bool Transparent);
   // The text surfaces' border fill from (0, 0) in red over a surface just erased to colour 0.
   void FillErasedSurface(TGXSurface& Surface);
+  // Draws Surface on Back at (X, Y), transparent, knowing that nothing outside Part of it shows.
+  void DrawPartOnBack(TGXSurface& Surface, int X, int Y, const TRect& Part);
   // Erases a surface to colour 0.
   void EraseToColourZero(TGXSurface& Surface);
   // Composes a speech on SpeechSurface: shadow lines, then the text lines over them.
@@ -317,11 +319,13 @@ class TForm1 : public TForm {
     bool Valid = false;
     SayStr Speech;
     TFont Shadow, Text;
+    TRect Box;  // where the text lies; the rest of the surface is transparent
   } SpeechOnSurface;
   struct {
     bool Valid = false;
     std::string Text;
     int X = 0;
+    TRect Box;
   } LineOnSurface;
 
   // ---- Scene scripts ----

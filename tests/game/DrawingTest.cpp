@@ -166,3 +166,89 @@ TEST_F(Drawing, LargeBuildClearsTheRestOfTheDisplay) {
   EXPECT_EQ(H.Pixel(500, 300), 0u);
   EXPECT_TRUE(SameColour(H.Pixel(300, 5), gametest::BackgroundColour(1)));
 }
+
+namespace {
+
+// One line of a two-pass text: where its shadow goes on the text surface, and the text.
+struct TPassLine {
+  int X, Y;
+  std::string Text;
+};
+
+// Draws lines as the two-pass algorithm does onto Target at (At, Ay): on a white surface the
+// shadow lines with opaque cells, keyed out and drawn; then the text lines one pixel right and
+// down, without erasing, drawn again.
+void TwoPassText(TGXScreen& Screen, TGXSurface& Target, int W, int H, int At, int Ay,
+                 const std::vector<TPassLine>& Lines, const TFont& Shadow, const TFont& Text) {
+  auto Scratch = Screen.CreateSurface(W, H);
+  TGXCanvas& C = *Scratch->Canvas;
+  Scratch->Erase(0);
+  C.FloodFill(0, 0, clRed, fsBorder);
+  C.Font = Shadow;
+  for (const TPassLine& L : Lines) C.TextOut(L.X, L.Y, L.Text);
+  C.Release();
+  Screen.TransparentFromPixel(*Scratch, 0, 0);
+  Target.Draw(At, Ay, *Scratch, true);
+  C.Font = Text;
+  for (const TPassLine& L : Lines) C.TextOut(L.X + 1, L.Y + 1, L.Text);
+  C.Release();
+  Target.Draw(At, Ay, *Scratch, true);
+}
+
+int Differences(TGXSurface& A, TGXSurface& B) {
+  int N = 0;
+  for (int Y = 0; Y < 200; ++Y)
+    for (int X = 0; X < 320; ++X) N += A.Pixel(X, Y) != B.Pixel(X, Y);
+  return N;
+}
+
+}  // namespace
+
+TEST_F(Drawing, ComposedSpeechGivesThePixelsOfTheTwoPassDrawing) {
+  F.CursorShown = 0;
+  H.Frame();
+  TGXScreen& Screen = *F.GXScreen1;
+  auto Expected = Screen.CreateSurface(640, 400);
+  Expected->Draw(0, 0, H.Back(), false);
+  SayStr S;
+  S.LineCount = 3;
+  S.Lines[1] = vornu::W("Hyvää joulua, tontut!");
+  S.Lines[2] = "gjpqy";
+  S.Lines[3] = vornu::W("Äiti ja Öljy WWW");
+  for (int Speaker : {1, 2}) {
+    F.Speaker = static_cast<std::uint8_t>(Speaker);
+    const TFont& Text = Speaker == 2 ? F.Label3->Font : F.Label1->Font;
+    const TFont& Shadow = Speaker == 2 ? F.Label4->Font : F.Label2->Font;
+    TMemoryCanvas M(1, 1);
+    M.Font = Text;
+    std::vector<TPassLine> Lines;
+    for (int I = 1; I <= 3; ++I) {
+      Lines.push_back({120 - M.TextWidth(S.Lines[I]) / 2, 10 * (I - 1) + 1, S.Lines[I]});
+    }
+    auto Want = Screen.CreateSurface(640, 400);
+    Want->Draw(0, 0, *Expected, false);
+    TwoPassText(Screen, *Want, 240, 150, 40, 20, Lines, Shadow, Text);
+    F.PukkiSay(S);
+    H.Frame();
+    EXPECT_EQ(Differences(H.Back(), *Want), 0) << "speaker " << Speaker;
+  }
+}
+
+TEST_F(Drawing, ComposedTextLineGivesThePixelsOfTheTwoPassDrawing) {
+  F.CursorShown = 0;
+  F.HotspotTexts[1][10] = vornu::W("Kylpyhuoneen ovi, jossa on öljyä");
+  H.Move(210, 60);
+  F.HotspotHidden[1][10] = 1;
+  H.Frame();
+  TGXScreen& Screen = *F.GXScreen1;
+  auto Want = Screen.CreateSurface(640, 400);
+  Want->Draw(0, 0, H.Back(), false);
+  const std::string Text = F.HotspotTexts[1][10];
+  TMemoryCanvas M(1, 1);
+  M.Font = F.Label1->Font;
+  TwoPassText(Screen, *Want, 320, 20, 160 - M.TextWidth(Text) / 2, 180, {{1, 1, Text}},
+              F.Label2->Font, F.Label1->Font);
+  F.HotspotHidden[1][10] = 0;
+  H.Frame();
+  EXPECT_EQ(Differences(H.Back(), *Want), 0);
+}
