@@ -296,7 +296,7 @@ class Player {
     Where At;
     TMouseButton Button = mbLeft;
     std::uint32_t Ms = 0;
-    int Part = 0;  // Move: which glide step
+    int StepsLeft = 0;  // Move: glide steps still to go after this one
     std::function<void(TForm1&)> Call;
   };
 
@@ -331,7 +331,7 @@ class Player {
     for (int I = 1; I <= Steps; ++I) {
       Command C = Make(Kind::Move, What);
       C.At = At;
-      C.Part = Steps - I;  // steps still to go after this one
+      C.StepsLeft = Steps - I;
       queue_.push_back(C);
     }
   }
@@ -395,9 +395,9 @@ class Player {
           Fail("no place to point at: " + C.What + Describe(F));
           return true;
         }
-        // A glide covers the rest of the way in equal parts.
+        // A glide covers the rest of the way in equal pieces.
         const int FromX = F.MouseX, FromY = F.MouseY;
-        const int Parts = C.Part + 1;
+        const int Parts = C.StepsLeft + 1;
         In.Move(FromX + (P->X - FromX) / Parts, FromY + (P->Y - FromY) / Parts);
         return true;
       }
