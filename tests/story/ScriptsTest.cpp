@@ -297,3 +297,21 @@ TEST(Map, AMissingMapTuneDoesNotKeepThePlayerFromTheEnding) {
   G.Frames(2);  // the ending goes on; the journey is not tried again
   EXPECT_EQ(G.F().EndingActive, 1);
 }
+
+TEST(Default, AHotspotBeyondTheReplyTableEndsTheActionSilently) {
+  StoryGame G;
+  G.StartVerb(300, 2);  // no input makes this; a hand-set state must not read outside a table
+  G.Frame();
+  EXPECT_EQ(G.F().SceneActionIdle, 1);
+  EXPECT_EQ(G.F().SpeechActive, 0);
+}
+
+TEST(Default, TheMapRunsNoSceneAction) {
+  StoryGame G;
+  G.Enter(0);
+  G.StartVerb(3, 2);
+  G.Run(100);
+  EXPECT_EQ(G.F().CurrentScene, 0);
+  EXPECT_EQ(G.F().SpeechActive, 0);
+  EXPECT_TRUE(G.Said().empty());
+}
