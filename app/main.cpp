@@ -37,6 +37,9 @@ int main() {
     auto form = std::make_unique<TForm1>(BuildSettings());
     Application->SetMainForm(form.get());
     Application->Run();
+    // A start-up file that could not be read has been named to the player; the shell
+    // and the scripts that start the game should see the failure too.
+    if (!form->StartupError.empty()) status = 1;
   } catch (const std::exception& e) {
     std::fprintf(stderr, "vornu: %s\n", vornu::Cp1252ToUtf8(e.what()).c_str());
     status = 1;

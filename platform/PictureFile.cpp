@@ -132,9 +132,15 @@ std::uint32_t Pixels32::At(int X, int Y) const {
 Pixels32 LoadBitmapFile(const std::string& FileName) {
   std::ifstream in(FileName, std::ios::binary);
   if (!in) Fail(FileName, std::string("cannot open (") + std::strerror(errno) + ")");
-  std::vector<unsigned char> data((std::istreambuf_iterator<char>(in)),
-                                  std::istreambuf_iterator<char>());
-  if (in.bad()) Fail(FileName, "read error");
+  // One read of the whole file: scene changes load a dozen pictures at once.
+  in.seekg(0, std::ios::end);
+  const std::streamoff size = in.tellg();
+  if (size < 0) Fail(FileName, "cannot tell the file's size");
+  in.seekg(0, std::ios::beg);
+  std::vector<unsigned char> data(static_cast<std::size_t>(size));
+  if (size > 0 && !in.read(reinterpret_cast<char*>(data.data()), size)) {
+    Fail(FileName, "read error");
+  }
   CheckHeaders(FileName, data);
   if (U32(&data[14]) >= 40 && (U32(&data[30]) == 1 || U32(&data[30]) == 2)) {
     CheckRuns(FileName, data);

@@ -47,6 +47,10 @@ TEST_F(AudioFiles, SoundFontFromTheUserComesFirst) {
   const std::string preferred = Write("other/sounds/sf2/default-GM.sf2", kSoundFont);
   EXPECT_EQ(vornu::audio::FindSoundFont((dir_ / "nothing").string(), (dir_ / "other").string()),
             preferred);
+  // The small font the setup installs wins over a large distribution default.
+  const std::string small = Write("other/sounds/sf2/TimGM6mb.sf2", kSoundFont);
+  EXPECT_EQ(vornu::audio::FindSoundFont((dir_ / "nothing").string(), (dir_ / "other").string()),
+            small);
 }
 
 TEST_F(AudioFiles, MediaPlayerRefusesMissingAndForeignFilesByName) {
