@@ -175,8 +175,9 @@ TEST_F(DataCheckTest, DarkPixelsThatWouldPunchHolesInTransparentPictures) {
 
 TEST_F(DataCheckTest, MidiThatDoesNotParse) {
   fs::create_directories(dir_ / "music");
-  WriteText(dir_ / "music" / "music01.mid",
-            std::string("MThd\0\0\0\6\0\1\0\2\0\x60MTrk\0\0\1\0", 26));
+  // A track chunk that promises 256 bytes and holds none.
+  static constexpr char kCut[] = "MThd\0\0\0\6\0\1\0\2\0\x60MTrk\0\0\1\0";
+  WriteText(dir_ / "music" / "music01.mid", std::string(kCut, sizeof kCut - 1));
   bool found = false;
   for (const auto& p : CheckGameDir(dir_).problems)
     found |= p.rfind("music/music01.mid: not a Standard MIDI file", 0) == 0;
