@@ -14,6 +14,7 @@
 
 #include "engine/GX.h"
 #include "engine/SuperTimer.h"
+#include "game/SceneSetup.h"
 #include "game/Unit1.h"
 #include "platform/Clock.h"
 #include "platform/Forms.h"
@@ -146,42 +147,6 @@ inline std::string ObjectFile(int Scene) {
   return Obj;
 }
 
-struct TTileSet {
-  const char* Prefix;
-  std::vector<std::pair<int, int>> Sizes;
-};
-
-inline std::vector<TTileSet> TileSets() {
-  return {
-      {},
-      {"scene1_", {{61, 93}, {24, 21}, {21, 23}, {30, 27}, {27, 26}, {35, 26}, {31, 35}, {41, 58}}},
-      {"scene2_", {{59, 33}, {90, 47}}},
-      {"scene3_", {{100, 173}}},
-      {"scene4_", {{34, 21}, {41, 54}}},
-      {"scene5_", {{57, 27}}},
-      {"scen6_",
-       {{39, 48},
-        {18, 12},
-        {12, 12},
-        {34, 29},
-        {55, 34},
-        {19, 16},
-        {9, 18},
-        {18, 12},
-        {18, 14},
-        {19, 13},
-        {14, 12},
-        {13, 12},
-        {17, 18}}},
-      {"scene7_", {{112, 112}, {66, 45}, {114, 60}}},
-      {"scene8_", {{52, 46}}},
-      {"scene9_", {{42, 45}}},
-      {"scen10_", {{41, 52}, {35, 27}, {26, 13}}},
-      {"scen11_", {{206, 114}}},
-      {"sce12_", std::vector<std::pair<int, int>>(10, {44, 55})},
-      {"scen13_", {{320, 200}, {320, 200}, {320, 200}}}};
-}
-
 // Colour of tile K of scene S (distinct in 16-bit colour).
 inline std::uint32_t TileColour(int S, int K) {
   return (static_cast<std::uint32_t>(0x40 + K * 8) << 16) |
@@ -198,11 +163,11 @@ inline void WriteScene(const fs::path& Dir, int Scene) {
   WriteFile(Dir / "scenes" / ("scene" + N + ".dat"), HotspotMapBytes(Scene));
   WriteFile(Dir / "scenes" / ("scene" + N + ".obj"), ObjectFile(Scene));
   if (Scene == 0) return;
-  const TTileSet Set = TileSets()[static_cast<std::size_t>(Scene)];
-  for (std::size_t K = 0; K < Set.Sizes.size(); ++K) {
+  const vornu::TSceneSetup& Set = vornu::SceneSetup(Scene);
+  for (std::size_t K = 0; K < Set.Tiles.size(); ++K) {
     const int Tile = static_cast<int>(K) + 1;
-    WriteBitmap(Dir / "scenes" / "tiles" / (Set.Prefix + std::to_string(Tile) + ".bmp"),
-                Set.Sizes[K].first, Set.Sizes[K].second, TileColour(Scene, Tile));
+    WriteBitmap(Dir / vornu::SceneTilePath(Scene, Tile), Set.Tiles[K].Width, Set.Tiles[K].Height,
+                TileColour(Scene, Tile));
   }
 }
 

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "game/SceneSetup.h"
+
 namespace story {
 
 namespace fs = std::filesystem;
@@ -111,48 +113,6 @@ inline void WriteScene(const fs::path& Dir, int Scene) {
   WriteBytes(Dir / "scenes" / ("scene" + N + ".obj"), Obj);
 }
 
-// Tile files of each scene: prefix and sizes as the game loads them.
-struct FixtureTiles {
-  int Scene;
-  const char* Prefix;
-  std::vector<std::pair<int, int>> Sizes;
-};
-
-inline std::vector<FixtureTiles> AllTiles() {
-  std::vector<std::pair<int, int>> Trader(10, {44, 55});
-  return {
-      {1,
-       "scene1_",
-       {{61, 93}, {24, 21}, {21, 23}, {30, 27}, {27, 26}, {35, 26}, {31, 35}, {41, 58}}},
-      {2, "scene2_", {{59, 33}, {90, 47}}},
-      {3, "scene3_", {{100, 173}}},
-      {4, "scene4_", {{34, 21}, {41, 54}}},
-      {5, "scene5_", {{57, 27}}},
-      {6,
-       "scen6_",
-       {{39, 48},
-        {18, 12},
-        {12, 12},
-        {34, 29},
-        {55, 34},
-        {19, 16},
-        {9, 18},
-        {18, 12},
-        {18, 14},
-        {19, 13},
-        {14, 12},
-        {13, 12},
-        {17, 18}}},
-      {7, "scene7_", {{112, 112}, {66, 45}, {114, 60}}},
-      {8, "scene8_", {{52, 46}}},
-      {9, "scene9_", {{42, 45}}},
-      {10, "scen10_", {{41, 52}, {35, 27}, {26, 13}}},
-      {11, "scen11_", {{206, 114}}},
-      {12, "sce12_", Trader},
-      {13, "scen13_", {{320, 200}, {320, 200}, {320, 200}}},
-  };
-}
-
 // Colour of tile K of every fixture scene: tiles differ in red, which survives 16-bit colour.
 inline std::uint32_t TileColour(int K) {
   return (static_cast<std::uint32_t>(K * 16) << 16) | 0x8040;
@@ -199,10 +159,12 @@ inline void WriteMusic(const fs::path& Dir) {
 // Every scene's files and tiles.
 inline void WriteScenes(const fs::path& Dir) {
   for (int S = 0; S <= 13; ++S) WriteScene(Dir, S);
-  for (const FixtureTiles& T : AllTiles()) {
-    for (std::size_t K = 0; K < T.Sizes.size(); ++K) {
-      WriteBitmap(Dir / "scenes" / "tiles" / (T.Prefix + std::to_string(K + 1) + ".bmp"),
-                  T.Sizes[K].first, T.Sizes[K].second, TileColour(static_cast<int>(K) + 1));
+  for (int S = 1; S <= 13; ++S) {
+    const vornu::TSceneSetup& Set = vornu::SceneSetup(S);
+    for (std::size_t K = 0; K < Set.Tiles.size(); ++K) {
+      const int Tile = static_cast<int>(K) + 1;
+      WriteBitmap(Dir / vornu::SceneTilePath(S, Tile), Set.Tiles[K].Width, Set.Tiles[K].Height,
+                  TileColour(Tile));
     }
   }
 }
