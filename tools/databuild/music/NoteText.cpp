@@ -155,14 +155,14 @@ class Compiler {
     throw BuildError(file_, line, what);
   }
   int Int(const Line& l, std::size_t& i, const std::string& what, int lo, int hi) const;
-  std::uint32_t Duration(const std::string& spec, int line) const;
+  std::uint32_t Duration(const std::string& token, int line) const;
   int Pitch(const std::string& name, int line) const;
   void Header(const Line& l);
   void Track(const std::string& name, const std::vector<Line>& body, int line);
   void RunLines(const std::vector<Line>& body, TrackState& t);
   void Note(const std::string& token, int line, TrackState& t);
   void AddTempo(std::uint32_t tick, int bpm, int line);
-  void AddMeter(std::uint32_t tick, const std::string& spec, int line, Meter& meter);
+  void AddMeter(std::uint32_t tick, const std::string& token, int line, Meter& meter);
 
   std::filesystem::path file_;
   std::string title_ = "Vornu";
@@ -185,13 +185,13 @@ int Compiler::Int(const Line& l, std::size_t& i, const std::string& what, int lo
 }
 
 // "4" quarter, "8." dotted eighth, "8t" triplet eighth, "2+8" a half and an eighth tied.
-std::uint32_t Compiler::Duration(const std::string& spec, int line) const {
+std::uint32_t Compiler::Duration(const std::string& token, int line) const {
   std::uint32_t total = 0;
   std::size_t start = 0;
-  while (start <= spec.size()) {
-    std::size_t plus = spec.find('+', start);
-    if (plus == std::string::npos) plus = spec.size();
-    std::string part = spec.substr(start, plus - start);
+  while (start <= token.size()) {
+    std::size_t plus = token.find('+', start);
+    if (plus == std::string::npos) plus = token.size();
+    std::string part = token.substr(start, plus - start);
     bool triplet = false;
     int dots = 0;
     while (!part.empty() && (part.back() == '.' || part.back() == 't')) {
@@ -201,7 +201,7 @@ std::uint32_t Compiler::Duration(const std::string& spec, int line) const {
     }
     const std::optional<int> d = ToInt(part);
     if (!d || (*d != 1 && *d != 2 && *d != 4 && *d != 8 && *d != 16 && *d != 32) || dots > 2) {
-      Fail(line, "bad duration '" + spec + "' (1 2 4 8 16 32, '.' dotted, 't' triplet, '+' tied)");
+      Fail(line, "bad duration '" + token + "' (1 2 4 8 16 32, '.' dotted, 't' triplet, '+' tied)");
     }
     std::uint32_t ticks = 4u * kPpq / static_cast<std::uint32_t>(*d);
     if (triplet) ticks = ticks * 2 / 3;
@@ -247,21 +247,21 @@ void Compiler::AddTempo(std::uint32_t tick, int bpm, int line) {
   }
 }
 
-void Compiler::AddMeter(std::uint32_t tick, const std::string& spec, int line, Meter& meter) {
-  const std::size_t slash = spec.find('/');
-  const std::optional<int> num = ToInt(spec.substr(0, slash));
+void Compiler::AddMeter(std::uint32_t tick, const std::string& token, int line, Meter& meter) {
+  const std::size_t slash = token.find('/');
+  const std::optional<int> num = ToInt(token.substr(0, slash));
   const std::optional<int> den =
-      slash == std::string::npos ? std::nullopt : ToInt(spec.substr(slash + 1));
+      slash == std::string::npos ? std::nullopt : ToInt(token.substr(slash + 1));
   if (!num || !den || *num < 1 || *num > 16 ||
       (*den != 2 && *den != 4 && *den != 8 && *den != 16)) {
-    Fail(line, "bad time signature '" + spec + "' (e.g. 3/4, 6/8)");
+    Fail(line, "bad time signature '" + token + "' (e.g. 3/4, 6/8)");
   }
   if ((tick - meter.since) % meter.bar != 0) {
     Fail(line, "time signature change in the middle of a bar");
   }
   const auto [it, fresh] = meters_.emplace(tick, std::make_pair(*num, *den));
   if (!fresh && it->second != std::make_pair(*num, *den)) {
-    Fail(line, "time signature " + spec + " conflicts with another track at the same moment");
+    Fail(line, "time signature " + token + " conflicts with another track at the same moment");
   }
   meter.since = tick;
   meter.bar = static_cast<std::uint32_t>(*num) * 4u * kPpq / static_cast<std::uint32_t>(*den);
