@@ -33,7 +33,7 @@ namespace {
 
 // Spinning on the clock is kept to the last stretch before a tick: sleeping that close to
 // the deadline would risk waking late, spinning any longer only burns a core.
-constexpr auto kSpin = std::chrono::microseconds(500);
+constexpr auto kSpin = std::chrono::microseconds(1000);
 
 std::int32_t Reading() { return static_cast<std::int32_t>(timeGetTime()); }
 
