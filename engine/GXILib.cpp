@@ -169,31 +169,11 @@ void TGXImages::WriteToStream(std::vector<std::uint8_t>& out) const {
   }
 }
 
-std::vector<std::uint8_t> TGXImages::ToBytes() const {
-  std::vector<std::uint8_t> out;
-  WriteToStream(out);
-  return out;
-}
+std::vector<std::uint8_t> TGXImages::ToBytes() const { return LibraryBytes(*this); }
 
-void TGXImages::LoadFromFile(const std::string& path) {
-  Free();
-  const std::vector<std::uint8_t> bytes = ReadWholeFile(path);
-  try {
-    ReadFromStream(bytes);
-  } catch (const EGXLibrary& e) {
-    throw EGXLibrary(path + ": " + e.what());
-  }
-}
+void TGXImages::LoadFromFile(const std::string& path) { LoadLibraryFile(*this, path); }
 
-void TGXImages::SaveToFile(const std::string& path) const {
-  std::vector<std::uint8_t> bytes;
-  try {
-    WriteToStream(bytes);
-  } catch (const EGXLibrary& e) {
-    throw EGXLibrary(path + ": " + e.what());
-  }
-  WriteWholeFile(path, bytes);
-}
+void TGXImages::SaveToFile(const std::string& path) const { SaveLibraryFile(*this, path); }
 
 void TGXImages::Assign(const TGXImages& src) {
   if (&src == this) return;

@@ -75,4 +75,39 @@ std::vector<std::uint8_t> ReadWholeFile(const std::string& path);
 // a half-written library behind; throws EGXLibrary naming the file.
 void WriteWholeFile(const std::string& path, std::span<const std::uint8_t> bytes);
 
+// The file forms shared by the three library containers (anything with Free, ReadFromStream
+// and WriteToStream).
+
+// The container's stream as bytes.
+template <typename Library>
+std::vector<std::uint8_t> LibraryBytes(const Library& lib) {
+  std::vector<std::uint8_t> out;
+  lib.WriteToStream(out);
+  return out;
+}
+
+// Empties `lib` and reads it from the file; a refusal names the file and leaves it empty.
+template <typename Library>
+void LoadLibraryFile(Library& lib, const std::string& path) {
+  lib.Free();
+  const std::vector<std::uint8_t> bytes = ReadWholeFile(path);
+  try {
+    lib.ReadFromStream(bytes);
+  } catch (const EGXLibrary& e) {
+    throw EGXLibrary(path + ": " + e.what());
+  }
+}
+
+// Writes `lib` to the file whole or not at all; errors name the file.
+template <typename Library>
+void SaveLibraryFile(const Library& lib, const std::string& path) {
+  std::vector<std::uint8_t> bytes;
+  try {
+    lib.WriteToStream(bytes);
+  } catch (const EGXLibrary& e) {
+    throw EGXLibrary(path + ": " + e.what());
+  }
+  WriteWholeFile(path, bytes);
+}
+
 }  // namespace vornu

@@ -116,27 +116,11 @@ void TGXMaps::WriteToStream(std::vector<std::uint8_t>& out) const {
   }
 }
 
-std::vector<std::uint8_t> TGXMaps::ToBytes() const {
-  std::vector<std::uint8_t> out;
-  WriteToStream(out);
-  return out;
-}
+std::vector<std::uint8_t> TGXMaps::ToBytes() const { return LibraryBytes(*this); }
 
-void TGXMaps::LoadFromFile(const std::string& path) {
-  Free();
-  const std::vector<std::uint8_t> bytes = ReadWholeFile(path);
-  try {
-    ReadFromStream(bytes);
-  } catch (const EGXLibrary& e) {
-    throw EGXLibrary(path + ": " + e.what());
-  }
-}
+void TGXMaps::LoadFromFile(const std::string& path) { LoadLibraryFile(*this, path); }
 
-void TGXMaps::SaveToFile(const std::string& path) const {
-  std::vector<std::uint8_t> bytes;
-  WriteToStream(bytes);
-  WriteWholeFile(path, bytes);
-}
+void TGXMaps::SaveToFile(const std::string& path) const { SaveLibraryFile(*this, path); }
 
 void TGXMaps::Assign(const TGXMaps& src) {
   if (&src == this) return;

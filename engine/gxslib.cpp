@@ -175,31 +175,11 @@ void TGXSounds::WriteToStream(std::vector<std::uint8_t>& out) const {
   }
 }
 
-std::vector<std::uint8_t> TGXSounds::ToBytes() const {
-  std::vector<std::uint8_t> out;
-  WriteToStream(out);
-  return out;
-}
+std::vector<std::uint8_t> TGXSounds::ToBytes() const { return LibraryBytes(*this); }
 
-void TGXSounds::LoadFromFile(const std::string& path) {
-  Free();
-  const std::vector<std::uint8_t> bytes = ReadWholeFile(path);
-  try {
-    ReadFromStream(bytes);
-  } catch (const EGXLibrary& e) {
-    throw EGXLibrary(path + ": " + e.what());
-  }
-}
+void TGXSounds::LoadFromFile(const std::string& path) { LoadLibraryFile(*this, path); }
 
-void TGXSounds::SaveToFile(const std::string& path) const {
-  std::vector<std::uint8_t> bytes;
-  try {
-    WriteToStream(bytes);
-  } catch (const EGXLibrary& e) {
-    throw EGXLibrary(path + ": " + e.what());
-  }
-  WriteWholeFile(path, bytes);
-}
+void TGXSounds::SaveToFile(const std::string& path) const { SaveLibraryFile(*this, path); }
 
 void TGXSounds::Assign(const TGXSounds& src) {
   if (&src == this) return;
