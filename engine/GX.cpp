@@ -4,7 +4,9 @@
 #include <cstring>
 
 #include "platform/Forms.h"
+#include "platform/MessageBox.h"
 #include "platform/PixelConvert.h"
+#include "platform/Trace.h"
 
 TPoint DisplayModeSize(TDisplayMode Mode) {
   switch (Mode) {

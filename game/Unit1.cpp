@@ -6,7 +6,7 @@
 
 #include "engine/GX.h"
 #include "engine/SuperTimer.h"
-#include "platform/ErrorBox.h"
+#include "platform/MessageBox.h"
 
 namespace {
 

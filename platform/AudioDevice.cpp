@@ -6,14 +6,14 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
+#include <memory>
 #include <mutex>
-#include <sstream>
 #include <stdexcept>
 #include <vector>
+
+#include "platform/MusicTarget.h"
+#include "platform/SdlHandles.h"
 
 namespace vornu::audio {
 namespace {
@@ -23,87 +23,21 @@ bool gTried = false;
 bool gOpen = false;
 bool gMusic = false;
 std::string gSoundFont;
-SoundChunk* gBeep = nullptr;  // made on the first beep, freed by Close
-
-// A soundfont file starts with a RIFF chunk of kind "sfbk".
-bool IsSoundFont(const std::filesystem::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  char head[12] = {};
-  if (!in.read(head, sizeof head)) return false;
-  return std::memcmp(head, "RIFF", 4) == 0 && std::memcmp(head + 8, "sfbk", 4) == 0;
-}
-
-// The preferred soundfont of a directory: the small General MIDI font the setup installs,
-// then the distribution's default, else the first by name. The mixer loads the soundfont
-// anew for every tune it opens, so a 150 MB default would freeze the game for half a
-// second at every change between the map and a scene.
-std::string PickIn(const std::filesystem::path& dir, const char* ext) {
-  std::error_code ec;
-  if (!std::filesystem::is_directory(dir, ec)) return {};
-  std::vector<std::filesystem::path> found;
-  for (const auto& e : std::filesystem::directory_iterator(dir, ec)) {
-    if (e.path().extension() == ext) found.push_back(e.path());
-  }
-  std::sort(found.begin(), found.end());
-  std::stable_partition(found.begin(), found.end(), [](const std::filesystem::path& p) {
-    return p.filename().string().rfind("default", 0) == 0;
-  });
-  std::stable_partition(found.begin(), found.end(), [](const std::filesystem::path& p) {
-    return p.filename().string().rfind("TimGM6mb", 0) == 0;
-  });
-  for (const auto& p : found) {
-    if (IsSoundFont(p)) return p.string();
-  }
-  return {};
-}
-
-std::vector<std::string> Split(const std::string& s) {
-  std::vector<std::string> out;
-  std::stringstream in(s);
-  std::string item;
-  while (std::getline(in, item, ':')) {
-    if (!item.empty()) out.push_back(item);
-  }
-  return out;
-}
+std::unique_ptr<SoundChunk> gBeep;  // made on the first beep, freed by Close
 
 }  // namespace
-
-std::string FindSoundFont(const std::string& DataHome, const std::string& DataDirs) {
-  std::vector<std::string> dirs = Split(DataHome);
-  for (const auto& d : Split(DataDirs)) dirs.push_back(d);
-  for (const auto& d : dirs) {
-    for (const char* sub : {"sf2", "sf3"}) {
-      const std::string ext = std::string(".") + sub;
-      std::string f = PickIn(std::filesystem::path(d) / "sounds" / sub, ext.c_str());
-      if (!f.empty()) return f;
-    }
-  }
-  for (const char* sub : {"sf2", "sf3"}) {
-    const std::string ext = std::string(".") + sub;
-    std::string f = PickIn(std::filesystem::path("/usr/share/sounds") / sub, ext.c_str());
-    if (!f.empty()) return f;
-  }
-  return {};
-}
 
 bool Open() {
   std::lock_guard<std::mutex> lock(gMutex);
   if (gTried) return gOpen;
   gTried = true;
-  const char* home = std::getenv("HOME");
-  const char* xdgHome = std::getenv("XDG_DATA_HOME");
-  const char* xdgDirs = std::getenv("XDG_DATA_DIRS");
-  std::string dataHome = xdgHome && *xdgHome ? xdgHome : (home ? std::string(home) + "/.local/share" : "");
-  std::string dataDirs = xdgDirs && *xdgDirs ? xdgDirs : "/usr/local/share:/usr/share";
-  gSoundFont = FindSoundFont(dataHome, dataDirs);
-  // The soundfont must be set before the mixer opens: set later, music plays silent.
-  if (!gSoundFont.empty()) Mix_SetSoundFonts(gSoundFont.c_str());
+  // The instruments must be chosen before the mixer opens: chosen later, music plays silent.
+  gSoundFont = target::PrepareMusic();
   if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
     std::fprintf(stderr, "vornu: no audio device (%s); playing without sound\n", SDL_GetError());
     return false;
   }
-  const int midi = Mix_Init(MIX_INIT_MID);
+  const int decoders = target::InitDecoders();
   if (Mix_OpenAudio(44100, AUDIO_S16SYS, 2, 1024) != 0) {
     std::fprintf(stderr, "vornu: cannot open the audio device (%s); playing without sound\n",
                  Mix_GetError());
@@ -112,15 +46,7 @@ bool Open() {
   }
   Mix_AllocateChannels(32);
   gOpen = true;
-  if (gSoundFont.empty()) {
-    std::fprintf(stderr,
-                 "vornu: no soundfont found (install timgm6mb-soundfont); playing without music\n");
-  } else if (!(midi & MIX_INIT_MID)) {
-    std::fprintf(stderr, "vornu: MIDI playback unavailable (%s); playing without music\n",
-                 Mix_GetError());
-  } else {
-    gMusic = true;
-  }
+  gMusic = target::MusicReady(gSoundFont, decoders);
   return true;
 }
 
@@ -142,8 +68,7 @@ std::string SoundFont() {
 }
 
 void Close() {
-  delete gBeep;
-  gBeep = nullptr;
+  gBeep.reset();
   std::lock_guard<std::mutex> lock(gMutex);
   if (gOpen) {
     Mix_HaltChannel(-1);
@@ -169,7 +94,7 @@ bool PlayBeep() {
         s[i] = static_cast<std::int16_t>(8000 * fade *
                                          std::sin(2 * 3.14159265358979 * 880 * i / kRate));
       }
-      gBeep = new SoundChunk(s.data(), s.size() * 2, kRate, 16, 1);
+      gBeep = std::make_unique<SoundChunk>(s.data(), s.size() * 2, kRate, 16, 1);
     }
     gBeep->Play(false);
     return true;
@@ -180,7 +105,7 @@ bool PlayBeep() {
 
 struct SoundChunk::Impl {
   std::vector<std::uint8_t> samples;
-  Mix_Chunk* chunk = nullptr;
+  sdl::Chunk chunk;
   int channel = -1;
 };
 
@@ -221,18 +146,15 @@ SoundChunk::SoundChunk(const void* Data, std::size_t Bytes, int SamplesPerSec, i
   }
   const std::size_t outLen = cvt.needed ? static_cast<std::size_t>(cvt.len_cvt) : Bytes;
   impl_->samples.resize(std::max<std::size_t>(outLen, 4));
-  impl_->chunk = Mix_QuickLoad_RAW(impl_->samples.data(), static_cast<Uint32>(outLen));
+  impl_->chunk.reset(Mix_QuickLoad_RAW(impl_->samples.data(), static_cast<Uint32>(outLen)));
   if (!impl_->chunk) throw std::runtime_error(std::string("cannot make sound: ") + Mix_GetError());
 }
 
-SoundChunk::~SoundChunk() {
-  Stop();
-  if (impl_->chunk) Mix_FreeChunk(impl_->chunk);
-}
+SoundChunk::~SoundChunk() { Stop(); }
 
 void SoundChunk::Play(bool Looping) {
   Stop();
-  impl_->channel = Mix_PlayChannel(-1, impl_->chunk, Looping ? -1 : 0);
+  impl_->channel = Mix_PlayChannel(-1, impl_->chunk.get(), Looping ? -1 : 0);
   if (impl_->channel < 0) return;  // every channel busy: this sound is skipped
   SetVolume(volume_);
   SetPan(pan_);
@@ -245,12 +167,12 @@ void SoundChunk::Stop() {
 
 bool SoundChunk::Playing() const {
   return impl_->channel >= 0 && Mix_Playing(impl_->channel) &&
-         Mix_GetChunk(impl_->channel) == impl_->chunk;
+         Mix_GetChunk(impl_->channel) == impl_->chunk.get();
 }
 
 void SoundChunk::SetVolume(int Hundredths) {
   volume_ = std::clamp(Hundredths, -10000, 0);
-  Mix_VolumeChunk(impl_->chunk, static_cast<int>(std::lround(Amplitude(volume_) * MIX_MAX_VOLUME)));
+  Mix_VolumeChunk(impl_->chunk.get(), static_cast<int>(std::lround(Amplitude(volume_) * MIX_MAX_VOLUME)));
 }
 
 void SoundChunk::SetPan(int Hundredths) {

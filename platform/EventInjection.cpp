@@ -3,7 +3,6 @@
 
 #include <SDL.h>
 
-#include <cmath>
 #include <stdexcept>
 #include <string>
 
@@ -30,26 +29,7 @@ Uint8 SdlButton(TMouseButton Button) {
 
 }  // namespace
 
-TPoint DisplayToWindow(const TForm& Form, int X, int Y) {
-  const int W = Form.ClientWidth(), H = Form.ClientHeight();
-  const TRect R = Form.OutputRect();
-  double Sx = 1.0, Sy = 1.0;
-  if (SDL_Window* Window = SDL_GetWindowFromID(Form.WindowId())) {
-    int Ww = 1, Wh = 1, Ow = 1, Oh = 1;
-    SDL_GetWindowSize(Window, &Ww, &Wh);
-    if (SDL_Renderer* Renderer = SDL_GetRenderer(Window)) {
-      SDL_GetRendererOutputSize(Renderer, &Ow, &Oh);
-      if (Ww > 0 && Wh > 0) {
-        Sx = static_cast<double>(Ow) / Ww;
-        Sy = static_cast<double>(Oh) / Wh;
-      }
-    }
-  }
-  // The middle of the display pixel's area in output pixels, back in window units.
-  const double Px = R.Left + (X + 0.5) * R.Width() / std::max(W, 1);
-  const double Py = R.Top + (Y + 0.5) * R.Height() / std::max(H, 1);
-  return TPoint{static_cast<int>(std::floor(Px / Sx)), static_cast<int>(std::floor(Py / Sy))};
-}
+TPoint DisplayToWindow(const TForm& Form, int X, int Y) { return Form.DisplayToWindow(X, Y); }
 
 void InjectMouseMove(const TForm& Form, int X, int Y) {
   const TPoint P = DisplayToWindow(Form, X, Y);

@@ -1,18 +1,23 @@
-// The application loop, the one game window (form), its events, labels, picture object, dialogs.
+// The one game window (form): its display, mouse, touch and key events, activation; the
+// form's hidden labels and picture object.
 #pragma once
 
 #include <cstdint>
-#include <exception>
 #include <functional>
 #include <memory>
-#include <mutex>
-#include <stop_token>
 #include <string>
-#include <string_view>
-#include <vector>
 
+#include "platform/Application.h"
 #include "platform/Classes.h"
 #include "platform/Graphics.h"
+
+union SDL_Event;
+class TForm;
+namespace vornu {
+class Display;
+void DeliverEvent(TForm& Form, const SDL_Event& Event);
+void PollTouch(TForm& Form);
+}  // namespace vornu
 
 enum TMouseButton { mbLeft, mbRight, mbMiddle };
 
@@ -30,108 +35,6 @@ using TMouseEvent =
 using TMouseMoveEvent = std::function<void(TObject* Sender, TShiftState Shift, int X, int Y)>;
 using TKeyPressEvent = std::function<void(TObject* Sender, char& Key)>;
 
-// A message of the application's queue, as the message hook sees it.
-struct TMsg {
-  std::uint32_t Message = 0;
-  std::intptr_t WParam = 0;
-  std::intptr_t LParam = 0;
-};
-// The application became active (WParam 1) or inactive (WParam 0).
-constexpr std::uint32_t WM_ACTIVATEAPP = 0x001C;
-// A system command; WParam SC_SCREENSAVE asks to start the screen saver.
-constexpr std::uint32_t WM_SYSCOMMAND = 0x0112;
-constexpr std::intptr_t SC_SCREENSAVE = 0xF140;
-// Messages from this value on are the program's own.
-constexpr std::uint32_t WM_USER = 0x0400;
-
-using TIdleEvent = std::function<void(TObject* Sender, bool& Done)>;
-using TExceptionEvent = std::function<void(TObject* Sender, const std::exception& E)>;
-using TMessageEvent = std::function<void(TMsg& Msg, bool& Handled)>;
-
-class TForm;
-
-// Something the loop polls for due timer firings on the main thread.
-class TTimerSource {
- public:
-  virtual ~TTimerSource() = default;
-  // Fires what is due by the current clock.
-  virtual void PollTimer() = 0;
-  // Milliseconds until something may be due; negative when nothing is scheduled.
-  virtual long MsUntilDue() const { return -1; }
-};
-
-// The application: SDL set-up, the message loop and its hooks, work handed to the main thread.
-class TApplication : public TComponent {
- public:
-  TApplication();
-  ~TApplication() override;
-
-  // Starts SDL's video and events. With no display (no DISPLAY or WAYLAND_DISPLAY and no
-  // video driver asked for in SDL_VIDEODRIVER) throws Exception with one clear line.
-  void Initialize();
-  // Closes the audio device and the display; call after the forms are gone.
-  void Finalize();
-  // Makes Form the main form: the loop ends when it closes. Calls Form.Loaded() and shows it.
-  void SetMainForm(TForm* Form);
-  TForm* MainForm() const { return mainForm_; }
-  // Runs the loop until the main form closes or Terminate is called.
-  void Run();
-  // Handles every pending event, posted message, handed-over call and due timer, then returns.
-  void ProcessMessages();
-  // Fires due window timers and thread-less frame timers (also done by ProcessMessages).
-  void ProcessTimers();
-  // Calls OnIdle once (with Done preset to true) and returns Done; nothing set: true.
-  bool DoIdle();
-  // Ends the loop after the current step.
-  void Terminate() { terminated_ = true; }
-  bool Terminated() const { return terminated_; }
-  // Reports an exception that left a handler: OnException if set, else one line on stderr.
-  void HandleException(TObject* Sender, const std::exception& E);
-  // Queues a message for the message hook and the loop.
-  void PostMessage(std::uint32_t Message, std::intptr_t WParam = 0, std::intptr_t LParam = 0);
-  // Runs Call on the main thread and waits until it has returned (the caller is another
-  // thread). Returns false, without running it, when Stop is requested first.
-  bool Synchronize(const std::function<void()>& Call, std::stop_token Stop);
-  // Shows or hides the system pointer over the window.
-  void SetCursorVisible(bool Visible);
-  // Keeps the screen saver off (true) or lets it run again.
-  void SetScreenSaverBlocked(bool Blocked);
-  // Whether the application is active (its form has the focus).
-  bool Active() const { return active_; }
-  // Tells the application its focus changed: posts WM_ACTIVATEAPP and (de)activates the form.
-  void SetActive(bool Active);
-
-  // Forgets Form (it is being destroyed): the loop then has no main form.
-  void ForgetForm(TForm* Form);
-
-  void AddTimerSource(TTimerSource* Source);
-  void RemoveTimerSource(TTimerSource* Source);
-
-  TIdleEvent OnIdle;
-  TExceptionEvent OnException;
-  TMessageEvent OnMessage;
-
- private:
-  void HandleSdlEvents(bool Wait, int TimeoutMs);
-  void DispatchSdlEvent(const void* Event);
-  void DispatchPosted();
-  void RunSynchronized();
-  int MsToNextTimer();
-  void WakeUp();
-
-  TForm* mainForm_ = nullptr;
-  bool terminated_ = false;
-  bool initialized_ = false;
-  bool active_ = false;
-  std::vector<TMsg> posted_;
-  std::vector<TTimerSource*> timers_;
-  struct SyncQueue;
-  std::unique_ptr<SyncQueue> sync_;
-};
-
-// The one application object.
-extern TApplication* Application;
-
 enum TBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog };
 enum TFormStyle { fsNormal, fsStayOnTop };
 
@@ -147,6 +50,8 @@ struct TFormSettings {
 
 // The game's window. Input arrives in logical display pixels (clamped to the display);
 // Alt+Enter toggles full screen and never reaches OnKeyPress; the close button closes the form.
+// On a touch screen a tap is a short click, a held finger a held left button and a tap with
+// two fingers the right button.
 class TForm : public TComponent {
  public:
   explicit TForm(const TFormSettings& Settings = {});
@@ -159,7 +64,7 @@ class TForm : public TComponent {
   // The client area's size: the logical display size once one is set, else the form's size.
   int ClientWidth() const;
   int ClientHeight() const;
-  // Sets the client area's size (window mode only).
+  // Called by the screen in window mode: sets the client area's size.
   void SetClientSize(int Width, int Height);
   const std::string& Caption() const { return settings_.Caption; }
   TFont Font;
@@ -178,61 +83,71 @@ class TForm : public TComponent {
   // The platform dropped what shows the display (render targets or device reset).
   TNotifyEvent OnDisplayLost;
 
-  // Creates the window (hidden video drivers included) and activates the form.
+  // Called by the application when the form becomes the main form: creates the window
+  // (hidden video drivers included) and activates the form.
   void Show();
-  // Closes the form: OnClose, window gone; the main form's closing ends the loop.
+  // Called by the game and by the window's close button: OnClose, then the window is gone;
+  // the main form's closing ends the loop.
   void Close();
-  bool Visible() const { return window_ != nullptr; }
+  bool Visible() const;
   bool Closed() const { return closed_; }
   bool Active() const { return active_; }
-  // Activation as the window manager reports it; each change raises the event once.
+  // Called by the application on focus changes: each change raises the event once.
   void Activate();
   void Deactivate();
 
-  // Shows a logical display of Width x Height: full screen on the desktop's monitor,
-  // scaled by the largest whole factor, centred on black (FullScreen), or a window of that
-  // size. Throws Exception when no window or renderer can be made.
+  // Called by the screen at set-up: shows a logical display of Width x Height, full screen on
+  // the desktop's monitor, scaled by the largest whole factor, centred on black (FullScreen),
+  // or a window of that size. Throws Exception when no window or renderer can be made.
   void SetDisplay(int Width, int Height, bool FullScreen);
   int DisplayWidth() const { return displayWidth_; }
   int DisplayHeight() const { return displayHeight_; }
   bool FullScreen() const { return fullScreen_; }
-  // Switches between full screen and a window (what Alt+Enter does).
+  // Called on Alt+Enter: switches between full screen and a window.
   void ToggleFullScreen();
-  // Shows Pixels (DisplayWidth x DisplayHeight) on the window; waits for vsync where the
-  // driver offers it.
+  // Called by the screen's flip once per frame: shows Pixels (DisplayWidth x DisplayHeight)
+  // on the window and waits for the display's refresh.
   void Present(const TPixelView& Pixels);
-  // Rebuilds what shows the display after a loss; false (with the reason on stderr) if it
-  // cannot. Nothing to rebuild: true.
+  // Called by the screen when it restores its surfaces: rebuilds what shows the display after
+  // a loss; false (with the reason on stderr) if it cannot. Nothing to rebuild: true.
   bool RestoreDisplay();
-  // The window's real size in screen pixels and the rectangle the display is scaled into.
+  // The rectangle of the drawing area (output pixels) that the display is scaled into.
   TRect OutputRect() const;
   // Maps a window position to a logical display position, clamped to the display.
   TPoint WindowToDisplay(int X, int Y) const;
+  // The window position at the middle of the logical display pixel (X, Y) (synthetic input).
+  TPoint DisplayToWindow(int X, int Y) const;
 
-  // Delivers input as the window would (tests use these directly); positions are logical.
+  // Deliver input as the window would (tests use these directly); positions are logical.
   void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y);
   void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y);
   void MouseMove(TShiftState Shift, int X, int Y);
   void KeyPress(char Key);
 
-  // Calls Loaded() on every component of the form.
+  // Called by the application before the form is shown: Loaded() on every component.
   void Loaded() override;
 
-  // The window's native id, 0 when none (used by the loop to route events).
+  // The window's native id, 0 when none (events name their window by it).
   std::uint32_t WindowId() const;
 
  private:
-  friend class TApplication;
-  void HandleWindowEvent(const void* SdlEvent);
-  void ApplyWindowShape();
-  void CreateWindow();
-  void DestroyWindow();
-  bool CreateTexture();
+  // The event translation (FormEvents.h) drives the window and keeps the touch state.
+  friend void vornu::DeliverEvent(TForm& Form, const SDL_Event& Event);
+  friend void vornu::PollTouch(TForm& Form);
+  // What the fingers on the window are doing.
+  struct TTouch {
+    enum class Phase { None, Pending, Pressed, Done };
+    Phase State = Phase::None;
+    long long Finger = 0;  // the first finger's id
+    std::uint32_t DownAt = 0;
+    int X = 0, Y = 0;  // logical position of the first finger
+  };
 
+  TTouch touch_;
+
+  void OpenWindow();
   TFormSettings settings_;
-  void* window_ = nullptr;    // SDL_Window
-  void* renderer_ = nullptr;  // SDL_Renderer
-  void* texture_ = nullptr;   // SDL_Texture
+  std::unique_ptr<vornu::Display> display_;
   int displayWidth_ = 0;
   int displayHeight_ = 0;
   bool fullScreen_ = false;
@@ -240,10 +155,6 @@ class TForm : public TComponent {
   bool active_ = false;
   int clientWidth_ = 0;
   int clientHeight_ = 0;
-  int windowScale_ = 1;
-  bool deviceLost_ = false;
-  int barsPainted_ = 0;  // frames since the letterbox bars were last known to be wrong
-  long long nextPresentNs_ = 0;  // pacing where the renderer does not wait for vsync
 };
 
 // A label: only its font is used.
@@ -262,19 +173,6 @@ class TImage : public TComponent {
   TPicture Picture;
   bool Visible = true;
 };
-
-// A short tone on the audio device, or the terminal bell where there is none.
-void MessageBeep(unsigned Type = 0);
-
-// Asks a Yes/No question in a message box; true for Yes. No display: false.
-bool ConfirmYesNo(const std::string& Text, const std::string& Caption);
-// Replaces the message box (tests); nullptr restores it.
-void SetConfirmHook(std::function<bool(const std::string& Text)> Hook);
-
-// Writes a trace line (cut to 255 characters) to stderr, or to the hook when one is set.
-void TraceLine(std::string_view Text);
-// Sends trace lines to Hook instead of stderr (tests); nullptr restores stderr.
-void SetTraceHook(std::function<void(const std::string& Line)> Hook);
 
 // Bits per pixel of the desktop (32 when unknown).
 int DesktopBitsPerPixel();

@@ -7,6 +7,7 @@
 #include <fstream>
 
 #include "platform/AudioDevice.h"
+#include "platform/MusicTarget.h"
 
 TMediaPlayer::TMediaPlayer(TComponent* Owner) : TComponent(Owner) {}
 
@@ -22,16 +23,19 @@ void TMediaPlayer::Open() {
   }
   in.close();
   if (vornu::audio::Open() && vornu::audio::MusicAvailable()) {
-    Mix_Music* m = Mix_LoadMUS(fileName_.c_str());
-    if (!m) throw EMCIDeviceError(fileName_ + ": cannot open the MIDI file (" + Mix_GetError() + ")");
-    music_ = m;
+    const std::string song = vornu::audio::target::SongFile(fileName_);
+    music_.reset(Mix_LoadMUS(song.c_str()));
+    if (!music_) {
+      throw EMCIDeviceError(fileName_ + ": cannot open the MIDI file (" + song + ": " +
+                            Mix_GetError() + ")");
+    }
   }
   open_ = true;
 }
 
 void TMediaPlayer::Play() {
   if (!open_ || !music_) return;
-  Mix_PlayMusic(static_cast<Mix_Music*>(music_), 0);
+  Mix_PlayMusic(music_.get(), 0);
 }
 
 void TMediaPlayer::Stop() {
@@ -40,11 +44,7 @@ void TMediaPlayer::Stop() {
 
 void TMediaPlayer::Close() {
   if (!open_) return;
-  if (music_) {
-    // Freeing a playing song halts it first.
-    Mix_FreeMusic(static_cast<Mix_Music*>(music_));
-    music_ = nullptr;
-  }
+  music_.reset();
   open_ = false;
 }
 

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "platform/Classes.h"
+#include "platform/SdlHandles.h"
 
 // The player could not open its file; the message names the file.
 class EMCIDeviceError : public Exception {
@@ -51,5 +52,5 @@ class TMediaPlayer : public TComponent {
   bool visible_ = true;
   bool autoEnable_ = true;
   bool open_ = false;
-  void* music_ = nullptr;  // the mixer's song
+  vornu::sdl::Music music_;  // the mixer's song
 };

@@ -9,16 +9,13 @@
 #include <memory>
 #include <stdexcept>
 
+#include "platform/SdlHandles.h"
+
 namespace vornu {
 namespace {
 
 // Larger pictures are refused before anything is allocated for them.
 constexpr long kMaxSide = 8192;
-
-struct SurfaceFree {
-  void operator()(SDL_Surface* s) const { SDL_FreeSurface(s); }
-};
-using SurfacePtr = std::unique_ptr<SDL_Surface, SurfaceFree>;
 
 [[noreturn]] void Fail(const std::string& FileName, const std::string& What) {
   throw EInOutError(FileName + ": " + What);
@@ -145,12 +142,11 @@ Pixels32 LoadBitmapFile(const std::string& FileName) {
   if (U32(&data[14]) >= 40 && (U32(&data[30]) == 1 || U32(&data[30]) == 2)) {
     CheckRuns(FileName, data);
   }
-  SDL_RWops* rw = SDL_RWFromConstMem(data.data(), static_cast<int>(data.size()));
+  sdl::RWops rw(SDL_RWFromConstMem(data.data(), static_cast<int>(data.size())));
   if (!rw) Fail(FileName, SDL_GetError());
-  SurfacePtr loaded(IMG_LoadBMP_RW(rw));
-  SDL_RWclose(rw);
+  sdl::Surface loaded(IMG_LoadBMP_RW(rw.get()));
   if (!loaded) Fail(FileName, std::string("cannot decode bitmap: ") + IMG_GetError());
-  SurfacePtr rgb(SDL_ConvertSurfaceFormat(loaded.get(), SDL_PIXELFORMAT_RGB888, 0));
+  sdl::Surface rgb(SDL_ConvertSurfaceFormat(loaded.get(), SDL_PIXELFORMAT_RGB888, 0));
   if (!rgb) Fail(FileName, std::string("cannot convert bitmap: ") + SDL_GetError());
   Pixels32 out;
   out.Width = rgb->w;
@@ -173,7 +169,7 @@ void SavePngFile(const std::string& FileName, const Pixels32& Picture) {
       Picture.Pixels.size() != static_cast<std::size_t>(Picture.Width) * Picture.Height) {
     Fail(FileName, "picture to save has no pixels or a wrong size");
   }
-  SurfacePtr s(SDL_CreateRGBSurfaceWithFormat(0, Picture.Width, Picture.Height, 32,
+  sdl::Surface s(SDL_CreateRGBSurfaceWithFormat(0, Picture.Width, Picture.Height, 32,
                                               SDL_PIXELFORMAT_RGB888));
   if (!s) Fail(FileName, std::string("cannot make picture: ") + SDL_GetError());
   for (int y = 0; y < Picture.Height; ++y) {

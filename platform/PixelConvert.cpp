@@ -1,29 +1,35 @@
 #include "platform/PixelConvert.h"
 
-namespace vornu {
+#include <cstring>
 
-// Built for AVX2 too where the processor has it; picked at load time.
-__attribute__((target_clones("avx2", "default"))) void Rgb565ToXrgb(const std::uint16_t* In, std::uint32_t* Out, int Count) {
-  for (int i = 0; i < Count; ++i) {
-    const std::uint32_t p = In[i];
-    const std::uint32_t r = (p >> 11) & 31, g = (p >> 5) & 63, b = p & 31;
-    Out[i] = (((r << 3) | (r >> 2)) << 16) | (((g << 2) | (g >> 4)) << 8) | ((b << 3) | (b >> 2));
-  }
-}
+namespace vornu {
 
 void IndexedToXrgb(const std::uint8_t* In, const std::uint32_t* Palette, std::uint32_t* Out,
                    int Count) {
   for (int i = 0; i < Count; ++i) Out[i] = Palette[In[i]];
 }
 
-#define VORNU_KEYED(Name, T)                                                  \
-  __attribute__((target_clones("avx2", "default"))) void Name(                \
-      const T* In, T* Out, int Count, T Key) {                                \
-    for (int i = 0; i < Count; ++i) Out[i] = In[i] != Key ? In[i] : Out[i]; \
+void ConvertToXrgb(const TPixelView& Pixels, std::uint8_t* Out, int OutPitch) {
+  for (int y = 0; y < Pixels.Height; ++y) {
+    auto* out = reinterpret_cast<std::uint32_t*>(Out + static_cast<std::ptrdiff_t>(y) * OutPitch);
+    const std::uint8_t* in = Pixels.Pixels + static_cast<std::ptrdiff_t>(y) * Pixels.Pitch;
+    switch (Pixels.Format) {
+      case TPixelFormat::RGB565:
+        // The surface rows are 2-byte aligned (even pitch, allocator-aligned start).
+        Rgb565ToXrgb(reinterpret_cast<const std::uint16_t*>(in), out, Pixels.Width);
+        break;
+      case TPixelFormat::Indexed8:
+        if (Pixels.Palette) {
+          IndexedToXrgb(in, Pixels.Palette->data(), out, Pixels.Width);
+        } else {
+          std::memset(out, 0, static_cast<std::size_t>(Pixels.Width) * 4);
+        }
+        break;
+      case TPixelFormat::XRGB8888:
+        std::memcpy(out, in, static_cast<std::size_t>(Pixels.Width) * 4);
+        break;
+    }
   }
-VORNU_KEYED(KeyedCopy8, std::uint8_t)
-VORNU_KEYED(KeyedCopy16, std::uint16_t)
-VORNU_KEYED(KeyedCopy32, std::uint32_t)
-#undef VORNU_KEYED
+}
 
 }  // namespace vornu

@@ -3,6 +3,8 @@
 
 #include <cstdint>
 
+#include "platform/Graphics.h"
+
 namespace vornu {
 
 // Widens Count RGB565 pixels to 0x00RRGGBB, replicating the top bits into the low ones.
@@ -10,6 +12,9 @@ void Rgb565ToXrgb(const std::uint16_t* In, std::uint32_t* Out, int Count);
 // Looks Count palette indices up in a 256-entry table of 0x00RRGGBB.
 void IndexedToXrgb(const std::uint8_t* In, const std::uint32_t* Palette, std::uint32_t* Out,
                    int Count);
+// Converts a whole picture to 0x00RRGGBB rows of OutPitch bytes (an indexed picture without
+// a palette shows black).
+void ConvertToXrgb(const TPixelView& Pixels, std::uint8_t* Out, int OutPitch);
 
 // Copies Count pixels except those equal to Key (the colour-keyed blit of one row).
 void KeyedCopy8(const std::uint8_t* In, std::uint8_t* Out, int Count, std::uint8_t Key);

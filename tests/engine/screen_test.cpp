@@ -5,6 +5,8 @@
 
 #include "engine/GX.h"
 #include "platform/Forms.h"
+#include "platform/MessageBox.h"
+#include "platform/Trace.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // Start-up, the opening and closing pictures, and start-up files that are missing or broken.
 #include <gtest/gtest.h>
 
-#include "platform/ErrorBox.h"
+#include "platform/MessageBox.h"
 #include "tests/game/GameFixture.h"
 
 using gametest::SameColour;

@@ -5,6 +5,7 @@
 #include "platform/Clock.h"
 #include "platform/Forms.h"
 #include "platform/Timers.h"
+#include "platform/Trace.h"
 
 namespace {
 

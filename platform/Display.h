@@ -1,0 +1,71 @@
+// The window and the way a frame reaches it: the desktop's renderer (Display_desktop.cpp) or
+// the page's canvas (Display_web.cpp); platform code only, owned by the form.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "platform/Classes.h"
+#include "platform/Graphics.h"
+
+namespace vornu {
+
+// How the form wants its window.
+struct WindowStyle {
+  std::string Title;  // UTF-8
+  int Left = 0;
+  int Top = 0;
+  int Width = 1;
+  int Height = 1;
+  bool Borderless = false;
+  bool OnTop = false;
+};
+
+class Display {
+ public:
+  Display();
+  ~Display();
+  Display(const Display&) = delete;
+  Display& operator=(const Display&) = delete;
+
+  // Called by the form when it is shown: opens the window (hidden video drivers too); throws
+  // Exception when none can be made. Nothing when it is open.
+  void OpenWindow(const WindowStyle& Style);
+  // Called by the form when it closes or is destroyed: the window and its renderer are gone.
+  void CloseWindow();
+  bool WindowOpen() const;
+  // SDL's id of the window, 0 when none (events name their window by it).
+  std::uint32_t WindowId() const;
+  // Called by the form in window mode: the window's client area becomes Width x Height.
+  void SetWindowSize(int Width, int Height);
+  // Called by the form when the screen sets its mode: a picture of Width x Height, shown full
+  // screen (scaled by the largest whole factor, centred on black) or in a window of its size.
+  // Throws Exception when no renderer or picture can be made.
+  void SetMode(int Width, int Height, bool FullScreen, bool Bordered);
+  // Called by the form (Alt+Enter): full screen, or a window as large as fits in whole steps.
+  void SetFullScreen(bool FullScreen, bool Bordered);
+  // Called by the form when SDL reports the renderer's device lost.
+  void MarkDeviceLost();
+  // Called by the form after a loss: rebuilds what shows the picture; false (the reason on
+  // stderr) when it cannot.
+  bool Restore();
+  // Called by the form when the window changed (moved, resized, exposed): the next present
+  // paints all of the window.
+  void Invalidate();
+  // The drawing area in output pixels and the window in window units (they differ on
+  // high-density screens); the mode's size when there is no window.
+  void OutputSize(int& Width, int& Height) const;
+  void WindowSize(int& Width, int& Height) const;
+  // Called by the form once per frame, in two steps: Upload takes the frame's pixels (the
+  // mode's size), Show puts them scaled into Target (output pixels), black around, and waits
+  // for the display's refresh.
+  void Upload(const TPixelView& Pixels);
+  void Show(const TRect& Target);
+
+ private:
+  struct Impl;
+  std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace vornu

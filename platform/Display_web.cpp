@@ -1,0 +1,120 @@
+// The window in the browser: SDL's window is the page's canvas, kept at the mode's size; the
+// page scales it by whole steps (sharp pixels) and centres it. A frame is put on the canvas
+// whole, then the loop waits for the browser's next animation frame.
+#include <SDL.h>
+#include <emscripten.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "platform/Display.h"
+#include "platform/PixelConvert.h"
+#include "platform/SdlHandles.h"
+
+namespace vornu {
+
+namespace {
+
+// clang-format off
+EM_JS(void, PutFrame, (const void* Rgba, int Width, int Height), {
+  var canvas = Module["canvas"];
+  if (!canvas) return;
+  if (!Module.frameContext || Module.frameContext.canvas !== canvas) {
+    Module.frameContext = canvas.getContext("2d", {alpha: false});
+    Module.frameImage = null;
+  }
+  var image = Module.frameImage;
+  if (!image || image.width !== Width || image.height !== Height) {
+    image = Module.frameImage = Module.frameContext.createImageData(Width, Height);
+  }
+  image.data.set(HEAPU8.subarray(Rgba, Rgba + Width * Height * 4));
+  Module.frameContext.putImageData(image, 0, 0);
+  if (Module["onFrame"]) Module["onFrame"]();
+});
+
+EM_ASYNC_JS(void, NextAnimationFrame, (), {
+  await new Promise(function(resolve) { requestAnimationFrame(function() { resolve(); }); });
+});
+
+EM_JS(void, AskFullScreen, (int FullScreen), {
+  if (Module["setFullScreen"]) Module["setFullScreen"](!!FullScreen);
+});
+// clang-format on
+
+}  // namespace
+
+struct Display::Impl {
+  sdl::Window window;
+  int width = 0;
+  int height = 0;
+  std::vector<std::uint32_t> xrgb;
+  std::vector<std::uint32_t> rgba;
+};
+
+Display::Display() : impl_(std::make_unique<Impl>()) {}
+
+Display::~Display() { CloseWindow(); }
+
+void Display::OpenWindow(const WindowStyle& Style) {
+  if (impl_->window || SDL_WasInit(SDL_INIT_VIDEO) == 0) return;
+  // No high-density flag: the canvas keeps exactly the picture's pixels.
+  impl_->window.reset(SDL_CreateWindow(Style.Title.c_str(), 0, 0, std::max(Style.Width, 1),
+                                       std::max(Style.Height, 1), 0));
+  if (!impl_->window) throw Exception(std::string("cannot open a window: ") + SDL_GetError());
+}
+
+void Display::CloseWindow() { impl_->window.reset(); }
+
+bool Display::WindowOpen() const { return impl_->window != nullptr; }
+
+std::uint32_t Display::WindowId() const {
+  return impl_->window ? SDL_GetWindowID(impl_->window.get()) : 0;
+}
+
+void Display::SetWindowSize(int Width, int Height) {
+  if (impl_->window) SDL_SetWindowSize(impl_->window.get(), Width, Height);
+}
+
+void Display::SetMode(int Width, int Height, bool, bool) {
+  if (!impl_->window) throw Exception("cannot open a window: the display is not started");
+  impl_->width = Width;
+  impl_->height = Height;
+  // Full screen is the page's to give (a button, or Alt+Enter): the canvas stays this size.
+  SDL_SetWindowSize(impl_->window.get(), Width, Height);
+  impl_->xrgb.assign(static_cast<std::size_t>(Width) * Height, 0);
+  impl_->rgba.assign(impl_->xrgb.size(), 0xFF000000u);
+}
+
+void Display::SetFullScreen(bool FullScreen, bool) { AskFullScreen(FullScreen ? 1 : 0); }
+
+void Display::MarkDeviceLost() {}
+
+bool Display::Restore() { return true; }
+
+void Display::Invalidate() {}
+
+void Display::OutputSize(int& Width, int& Height) const {
+  Width = impl_->width;
+  Height = impl_->height;
+  if (impl_->width == 0 && impl_->window) SDL_GetWindowSize(impl_->window.get(), &Width, &Height);
+}
+
+void Display::WindowSize(int& Width, int& Height) const { OutputSize(Width, Height); }
+
+void Display::Upload(const TPixelView& Pixels) {
+  if (!impl_->window || impl_->xrgb.empty()) return;
+  ConvertToXrgb(Pixels, reinterpret_cast<std::uint8_t*>(impl_->xrgb.data()), impl_->width * 4);
+  // The canvas takes bytes in the order red, green, blue, alpha.
+  for (std::size_t i = 0; i < impl_->xrgb.size(); ++i) {
+    const std::uint32_t p = impl_->xrgb[i];
+    impl_->rgba[i] = 0xFF000000u | ((p & 0xFF) << 16) | (p & 0xFF00) | ((p >> 16) & 0xFF);
+  }
+}
+
+void Display::Show(const TRect&) {
+  if (!impl_->window || impl_->rgba.empty()) return;
+  PutFrame(impl_->rgba.data(), impl_->width, impl_->height);
+  NextAnimationFrame();
+}
+
+}  // namespace vornu

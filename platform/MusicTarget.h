@@ -1,0 +1,22 @@
+// How songs reach the mixer on each platform: MIDI through a soundfont on the desktop
+// (MediaPlayer_desktop.cpp), the same songs rendered to OGG at build time in the browser
+// (MediaPlayer_web.cpp); platform code only.
+#pragma once
+
+#include <string>
+
+namespace vornu::audio::target {
+
+// Called by the audio device before the mixer opens: chooses the instruments; returns the
+// soundfont chosen (empty when there is none, or none is needed).
+std::string PrepareMusic();
+// Called by the audio device before the mixer opens: starts the song decoders; returns the
+// mixer's initialised decoder flags.
+int InitDecoders();
+// Called by the audio device once the mixer is open: whether songs can play; says why not on
+// stderr, once.
+bool MusicReady(const std::string& SoundFont, int Decoders);
+// Called by the media player: the file the mixer plays for the MIDI file MidiFile.
+std::string SongFile(const std::string& MidiFile);
+
+}  // namespace vornu::audio::target
