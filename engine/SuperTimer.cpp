@@ -41,12 +41,16 @@ std::int32_t Reading() { return static_cast<std::int32_t>(timeGetTime()); }
 
 // ---- Worker ----
 
-TTimerThread::TTimerThread(TSuperTimer& Timer)
-    : timer_(Timer), thread_([this](std::stop_token Stop) { Execute(Stop); }) {}
+TTimerThread::TTimerThread(TSuperTimer& Timer) : timer_(Timer), thread_([this] { Execute(); }) {}
 
 TTimerThread::~TTimerThread() {
-  thread_.request_stop();
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    stop_ = true;
+  }
   wake_.notify_all();
+  // The worker may be waiting for the main thread (this one) to run its tick.
+  Application->WakeSynchronized();
   if (thread_.joinable()) thread_.join();
 }
 
@@ -76,7 +80,7 @@ void TTimerThread::SetPriority(TThreadPriority Priority) {
   wake_.notify_all();
 }
 
-void TTimerThread::Execute(std::stop_token Stop) {
+void TTimerThread::Execute() {
   int applied = 0;
   auto applyPriority = [&] {
     const int wanted = priority_.load();
@@ -86,25 +90,26 @@ void TTimerThread::Execute(std::stop_token Stop) {
     setpriority(PRIO_PROCESS, static_cast<id_t>(syscall(SYS_gettid)), -wanted);
     applied = wanted;
   };
-  while (!Stop.stop_requested()) {
+  while (!stop_) {
     applyPriority();
     std::unique_lock<std::mutex> lock(mutex_);
-    if (!wake_.wait(lock, Stop, [&] { return !suspended_ && timer_.Interval() > 0; })) break;
+    wake_.wait(lock, [&] { return stop_ || (!suspended_ && timer_.Interval() > 0); });
+    if (stop_) break;
     // Sleep to an absolute deadline a little before the tick, then spin the rest.
     const std::int32_t next = timer_.NextTick();
     const auto due = vornu::RealClockInstant(static_cast<std::uint32_t>(next));
-    const bool parked = wake_.wait_until(lock, Stop, due - kSpin, [&] {
-      return suspended_.load() || timer_.NextTick() != next || timer_.Interval() == 0;
+    const bool parked = wake_.wait_until(lock, due - kSpin, [&] {
+      return stop_ || suspended_ || timer_.NextTick() != next || timer_.Interval() == 0;
     });
-    if (Stop.stop_requested()) break;
+    if (stop_) break;
     if (parked) continue;  // disabled or rescheduled meanwhile: start over
     lock.unlock();
     std::int32_t now = Reading();
-    while (now - timer_.NextTick() < 0 && !suspended_ && !Stop.stop_requested()) {
+    while (now - timer_.NextTick() < 0 && !suspended_ && !stop_) {
       now = Reading();
     }
     lock.lock();
-    if (suspended_ || Stop.stop_requested() || timer_.Interval() == 0) continue;
+    if (suspended_ || stop_ || timer_.Interval() == 0) continue;
     if (now - timer_.NextTick() < 0) continue;
     timer_.TakeTick(now);
     lock.unlock();
@@ -113,7 +118,7 @@ void TTimerThread::Execute(std::stop_token Stop) {
           // Disabled between the reading and now: no tick while disabled.
           if (timer_.Enabled()) timer_.DoTimer();
         },
-        Stop);
+        stop_);
   }
 }
 

@@ -41,13 +41,14 @@ class TTimerThread {
   bool Suspended() const { return suspended_.load(); }
 
  private:
-  void Execute(std::stop_token Stop);
+  void Execute();
   TSuperTimer& timer_;
   std::atomic<bool> suspended_{true};
+  std::atomic<bool> stop_{false};  // set once, by the destructor
   std::mutex mutex_;
-  std::condition_variable_any wake_;
+  std::condition_variable wake_;
   std::atomic<int> priority_{0};
-  std::jthread thread_;
+  std::thread thread_;  // last: it starts running once everything above exists
 };
 
 // A millisecond timer with an elapsed-time count that can run up or down and stop itself.

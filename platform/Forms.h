@@ -1,12 +1,12 @@
 // The application loop, the one game window (form), its events, labels, picture object, dialogs.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <exception>
 #include <functional>
 #include <memory>
 #include <mutex>
-#include <stop_token>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -90,8 +90,11 @@ class TApplication : public TComponent {
   // Queues a message for the message hook and the loop.
   void PostMessage(std::uint32_t Message, std::intptr_t WParam = 0, std::intptr_t LParam = 0);
   // Runs Call on the main thread and waits until it has returned (the caller is another
-  // thread). Returns false, without running it, when Stop is requested first.
-  bool Synchronize(const std::function<void()>& Call, std::stop_token Stop);
+  // thread). Returns false, without running it, when Stop is set first; whoever sets Stop
+  // calls WakeSynchronized afterwards so that the waiting thread sees it.
+  bool Synchronize(const std::function<void()>& Call, const std::atomic<bool>& Stop);
+  // Wakes every thread waiting in Synchronize to look at its stop flag again.
+  void WakeSynchronized();
   // Shows or hides the system pointer over the window.
   void SetCursorVisible(bool Visible);
   // Keeps the screen saver off (true) or lets it run again.
