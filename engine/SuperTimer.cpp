@@ -35,7 +35,7 @@ namespace {
 // the deadline would risk waking late, spinning any longer only burns a core.
 constexpr auto kSpin = std::chrono::microseconds(1000);
 
-std::int32_t Reading() { return static_cast<std::int32_t>(timeGetTime()); }
+std::uint32_t Reading() { return timeGetTime(); }
 
 }  // namespace
 
@@ -96,21 +96,21 @@ void TTimerThread::Execute() {
     wake_.wait(lock, [&] { return stop_ || (!suspended_ && timer_.Interval() > 0); });
     if (stop_) break;
     // Sleep to an absolute deadline a little before the tick, then spin the rest.
-    const std::int32_t next = timer_.NextTick();
-    const auto due = vornu::RealClockInstant(static_cast<std::uint32_t>(next));
+    const std::uint32_t next = timer_.NextTick();
+    const auto due = vornu::RealClockInstant(next);
     const bool parked = wake_.wait_until(lock, due - kSpin, [&] {
       return stop_ || suspended_ || timer_.NextTick() != next || timer_.Interval() == 0;
     });
     if (stop_) break;
     if (parked) continue;  // disabled or rescheduled meanwhile: start over
     lock.unlock();
-    std::int32_t now = Reading();
-    while (now - timer_.NextTick() < 0 && !suspended_ && !stop_) {
+    std::uint32_t now = Reading();
+    while (!vornu::ClockReached(now, timer_.NextTick()) && !suspended_ && !stop_) {
       now = Reading();
     }
     lock.lock();
     if (suspended_ || stop_ || timer_.Interval() == 0) continue;
-    if (now - timer_.NextTick() < 0) continue;
+    if (!vornu::ClockReached(now, timer_.NextTick())) continue;
     timer_.TakeTick(now);
     lock.unlock();
     Application->Synchronize(
@@ -200,14 +200,12 @@ std::int32_t TSuperTimer::Ticks() const {
   return elapsed_.load() / static_cast<std::int32_t>(interval);
 }
 
-void TSuperTimer::TakeTick(std::int32_t Now) {
+void TSuperTimer::TakeTick(std::uint32_t Now) {
   nextTick_ = Now + interval_.load();
-  const std::int32_t run = Now - startTime_.load();
-  if (countDown_) {
-    elapsed_ = startElapsed_.load() - run;
-  } else {
-    elapsed_ = run + startElapsed_.load();
-  }
+  // Unsigned, so that neither the clock's wrap nor a count running for weeks overflows.
+  const std::uint32_t run = Now - startTime_.load();
+  const auto start = static_cast<std::uint32_t>(startElapsed_.load());
+  elapsed_ = static_cast<std::int32_t>(countDown_ ? start - run : start + run);
 }
 
 void TSuperTimer::DoTimer() {
@@ -225,8 +223,8 @@ void TSuperTimer::DoTimer() {
 
 bool TSuperTimer::DeliverDueTick() {
   if (!enabled_ || interval_ == 0) return false;
-  const std::int32_t now = Reading();
-  if (now - nextTick_.load() < 0) return false;
+  const std::uint32_t now = Reading();
+  if (!vornu::ClockReached(now, nextTick_.load())) return false;
   TakeTick(now);
   DoTimer();
   return true;

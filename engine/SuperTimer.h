@@ -76,14 +76,16 @@ class TSuperTimer : public TComponent, public TTimerSource {
   TNotifyEvent OnTimer;
   TNotifyEvent OnStop;
 
+  // Milliseconds counted; after 24.8 days of counting it wraps round like the clock.
   std::int32_t Elapsed() const { return elapsed_.load(); }
   void SetElapsed(std::int32_t Value) { elapsed_.store(Value); }
   // Elapsed div Interval (0 while Interval is 0).
   std::int32_t Ticks() const;
   std::int32_t StopTicks() const { return stopTicks_.load(); }
   void SetStopTicks(std::int32_t Value) { stopTicks_.store(Value); }
-  std::int32_t NextTick() const { return nextTick_.load(); }
-  std::int32_t StartTime() const { return startTime_.load(); }
+  // Clock readings (they wrap at 2^32 like the clock).
+  std::uint32_t NextTick() const { return nextTick_.load(); }
+  std::uint32_t StartTime() const { return startTime_.load(); }
   std::int32_t StartElapsed() const { return startElapsed_.load(); }
   // Whether ticks come from a worker thread.
   bool Threaded() const { return thread_ != nullptr; }
@@ -98,7 +100,7 @@ class TSuperTimer : public TComponent, public TTimerSource {
  private:
   friend class TTimerThread;
   // Schedules the next tick from Reading and updates Elapsed.
-  void TakeTick(std::int32_t Reading);
+  void TakeTick(std::uint32_t Reading);
 
   std::atomic<bool> enabled_{false};
   std::atomic<std::uint16_t> interval_{1000};
@@ -106,8 +108,8 @@ class TSuperTimer : public TComponent, public TTimerSource {
   std::atomic<bool> countDown_{false};
   std::atomic<std::int32_t> elapsed_{0};
   std::atomic<std::int32_t> stopTicks_{-1};
-  std::atomic<std::int32_t> nextTick_{0};
-  std::atomic<std::int32_t> startTime_{0};
+  std::atomic<std::uint32_t> nextTick_{0};
+  std::atomic<std::uint32_t> startTime_{0};
   std::atomic<std::int32_t> startElapsed_{0};
   std::unique_ptr<TTimerThread> thread_;
 };

@@ -179,6 +179,41 @@ TEST_F(FrameTimer, DisablingInsideTheHandlerStopsFurtherTicks) {
   EXPECT_EQ(ticks, 1);
 }
 
+TEST_F(FrameTimer, KeepsItsPaceAndCountWhereTheClockWraps) {
+  // The 2^32 wrap after 49.7 days and the sign change of the readings after 24.8 days.
+  for (const std::uint32_t start : {0xFFFFFF9Cu, 0x7FFFFF9Cu}) {
+    clock_.clock().Set(start);
+    events_.clear();
+    TSuperTimer up;
+    up.SetInterval(50);
+    TSuperTimer down;
+    down.SetInterval(50);
+    down.SetCountDown(true);
+    down.SetElapsed(1000);
+    up.OnTimer = [&](TObject*) {
+      events_.push_back(std::to_string(timeGetTime() - start) + ":" + std::to_string(up.Elapsed()));
+    };
+    down.OnTimer = [&](TObject*) { events_.back() += "/" + std::to_string(down.Elapsed()); };
+    up.SetEnabled(true);
+    down.SetEnabled(true);
+    Pass(260);  // the clock wraps (or turns negative) at 100 ms
+    EXPECT_EQ(events_, (std::vector<std::string>{"50:50/950", "100:100/900", "150:150/850",
+                                                 "200:200/800", "250:250/750"}))
+        << std::hex << start;
+    EXPECT_EQ(up.NextTick(), start + 300);
+  }
+}
+
+TEST_F(FrameTimer, AnElapsedCountRunningForWeeksWrapsWithoutOverflow) {
+  TSuperTimer t;
+  t.SetInterval(50);
+  t.SetElapsed(0x7FFFFFFF - 20);
+  t.SetEnabled(true);
+  Pass(50);
+  EXPECT_EQ(t.Elapsed(), -0x7FFFFFFF - 1 + 29);
+  EXPECT_TRUE(t.Enabled());  // StopTicks -1: counting up never stops
+}
+
 TEST(FrameTimerThread, TicksArriveOnTheMainThreadAndStopWhenDisabled) {
   // Real clock: a worker thread counts; the loop hands each tick to this thread.
   TSuperTimer t;
