@@ -75,23 +75,38 @@ void TTimerThread::Locked(const std::function<void()>& Update) {
   Update();
 }
 
+namespace {
+
+// Higher priority means a lower nice value; raising it needs privileges, so a refusal is
+// accepted silently.
+void ApplyNice(long Tid, int Priority) {
+  setpriority(PRIO_PROCESS, static_cast<id_t>(Tid), -Priority);
+}
+
+}  // namespace
+
 void TTimerThread::SetPriority(TThreadPriority Priority) {
+  // Applied from this thread: a parked worker would only see it when next enabled.
+  std::lock_guard<std::mutex> lock(priorityMutex_);
   priority_ = ThreadPriorityValue(Priority);
-  wake_.notify_all();
+  if (tid_ != 0) ApplyNice(tid_, priority_);
+}
+
+long TTimerThread::ThreadId() {
+  std::unique_lock<std::mutex> lock(priorityMutex_);
+  started_.wait(lock, [&] { return tid_ != 0; });
+  return tid_;
 }
 
 void TTimerThread::Execute() {
-  int applied = 0;
-  auto applyPriority = [&] {
-    const int wanted = priority_.load();
-    if (wanted == applied) return;
-    // Higher priority means a lower nice value; raising it needs privileges, so a refusal is
-    // accepted silently.
-    setpriority(PRIO_PROCESS, static_cast<id_t>(syscall(SYS_gettid)), -wanted);
-    applied = wanted;
-  };
+  {
+    std::lock_guard<std::mutex> lock(priorityMutex_);
+    tid_ = static_cast<long>(syscall(SYS_gettid));
+    // Whatever was set before the thread ran.
+    if (priority_ != 0) ApplyNice(tid_, priority_);
+  }
+  started_.notify_all();
   while (!stop_) {
-    applyPriority();
     std::unique_lock<std::mutex> lock(mutex_);
     wake_.wait(lock, [&] { return stop_ || (!suspended_ && timer_.Interval() > 0); });
     if (stop_) break;

@@ -33,8 +33,11 @@ class TTimerThread {
   void Resume();
   // Parks the loop wherever it is (the timer was disabled); no tick is delivered after it.
   void Suspend();
-  // Applies a priority to the thread.
+  // Applies a priority to the thread at once, running or parked (a raise the system refuses
+  // leaves it as it was).
   void SetPriority(TThreadPriority Priority);
+  // The worker's operating-system thread id; waits until the worker has started.
+  long ThreadId();
   // Runs Update under the worker's lock (schedule changes must not cross a tick's reading).
   void Locked(const std::function<void()>& Update);
   // Whether the loop is parked.
@@ -47,7 +50,10 @@ class TTimerThread {
   std::atomic<bool> stop_{false};  // set once, by the destructor
   std::mutex mutex_;
   std::condition_variable wake_;
-  std::atomic<int> priority_{0};
+  std::mutex priorityMutex_;  // guards the three below
+  std::condition_variable started_;
+  long tid_ = 0;
+  int priority_ = 0;
   std::thread thread_;  // last: it starts running once everything above exists
 };
 
@@ -89,6 +95,8 @@ class TSuperTimer : public TComponent, public TTimerSource {
   std::int32_t StartElapsed() const { return startElapsed_.load(); }
   // Whether ticks come from a worker thread.
   bool Threaded() const { return thread_ != nullptr; }
+  // The worker's operating-system thread id, 0 without a worker.
+  long WorkerThreadId() const { return thread_ ? thread_->ThreadId() : 0; }
 
   // The tick on the main thread: OnTimer, then the stop test (OnStop after stopping).
   virtual void DoTimer();

@@ -1,4 +1,9 @@
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+#include <algorithm>
 
 #include <string>
 #include <thread>
@@ -241,6 +246,22 @@ TEST(FrameTimerThread, TicksArriveOnTheMainThreadAndStopWhenDisabled) {
   }
   EXPECT_EQ(ticks, 5);
   EXPECT_GE(t.Elapsed(), 25);
+}
+
+TEST(FrameTimerThread, PriorityOfADisabledTimerAppliesAtOnce) {
+  // Lowering a thread's priority needs no privileges: the idle priority is nice 15.
+  const int own = getpriority(PRIO_PROCESS, static_cast<id_t>(syscall(SYS_gettid)));
+  if (own >= 15) GTEST_SKIP() << "the tests already run at nice " << own;
+  TSuperTimer t;
+  ASSERT_FALSE(t.Enabled());
+  const auto worker = static_cast<id_t>(t.WorkerThreadId());
+  ASSERT_NE(worker, 0u);
+  t.SetThreadPriority(tpIdle);
+  EXPECT_EQ(getpriority(PRIO_PROCESS, worker), 15);
+  EXPECT_FALSE(t.Enabled());
+  t.SetThreadPriority(tpLowest);  // nice 2 is a raise from 15: refused without privileges
+  const int now = getpriority(PRIO_PROCESS, worker);
+  EXPECT_TRUE(now == 2 || now == 15) << now;
 }
 
 TEST(FrameTimerThread, DestroyingAWaitingTimerDoesNotHang) {
