@@ -36,8 +36,8 @@ struct TApplication::SyncQueue {
     bool Done = false;
   };
   std::mutex Mutex;
-  std::condition_variable_any Finished;
-  std::condition_variable_any Kick;
+  std::condition_variable Finished;
+  std::condition_variable Kick;
   std::deque<Item*> Queue;
   bool Kicked = false;
   std::thread::id MainThread = std::this_thread::get_id();
@@ -162,7 +162,8 @@ void TApplication::DispatchPosted() {
   }
 }
 
-bool TApplication::Synchronize(const std::function<void()>& Call, std::stop_token Stop) {
+bool TApplication::Synchronize(const std::function<void()>& Call,
+                               const std::atomic<bool>& Stop) {
   if (std::this_thread::get_id() == sync_->MainThread) {
     Call();
     return true;
@@ -175,15 +176,23 @@ bool TApplication::Synchronize(const std::function<void()>& Call, std::stop_toke
   sync_->Kick.notify_all();
   WakeUp();
   lock.lock();
-  if (!sync_->Finished.wait(lock, Stop, [&] { return item.Done; })) {
+  sync_->Finished.wait(lock, [&] { return item.Done || Stop.load(); });
+  if (!item.Done) {
     if (!item.Started) {
       auto& q = sync_->Queue;
       q.erase(std::remove(q.begin(), q.end(), &item), q.end());
       return false;
     }
+    // Already running on the main thread: the item lives on this stack until it is done.
     sync_->Finished.wait(lock, [&] { return item.Done; });
   }
   return true;
+}
+
+void TApplication::WakeSynchronized() {
+  // Taking the lock orders the caller's stop flag before the waiters' next look at it.
+  { std::lock_guard<std::mutex> lock(sync_->Mutex); }
+  sync_->Finished.notify_all();
 }
 
 void TApplication::RunSynchronized() {

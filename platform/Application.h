@@ -1,11 +1,11 @@
 // The application loop: events, posted messages, work handed to the main thread, due timers, idle.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <exception>
 #include <functional>
 #include <memory>
-#include <stop_token>
 #include <vector>
 
 #include "platform/Classes.h"
@@ -80,8 +80,12 @@ class TApplication : public TComponent {
   void PostMessage(std::uint32_t Message, std::intptr_t WParam = 0, std::intptr_t LParam = 0);
   // Called by a worker thread: runs Call on the main thread and waits until it has returned
   // (on the main thread itself it just runs Call). Returns false, without running it, when
-  // Stop is requested first.
-  bool Synchronize(const std::function<void()>& Call, std::stop_token Stop);
+  // Stop is set first; whoever sets Stop calls WakeSynchronized afterwards so that the waiting
+  // thread sees it.
+  bool Synchronize(const std::function<void()>& Call, const std::atomic<bool>& Stop);
+  // Called by whoever set a Synchronize stop flag: wakes every thread waiting in Synchronize
+  // to look at its stop flag again.
+  void WakeSynchronized();
   // Called by the screen: shows or hides the system pointer over the window.
   void SetCursorVisible(bool Visible);
   // Called by the screen: keeps the screen saver off (true) or lets it run again.
