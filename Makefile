@@ -5,6 +5,8 @@ JOBS ?= $(shell nproc)
 BUILD ?= build
 ASAN_BUILD ?= build-asan
 FUZZ_BUILD ?= build-fuzz
+WEB_BUILD ?= build-web
+WEB_SITE := $(WEB_BUILD)/site
 GAME_DIR := $(BUILD)/vornu
 
 PACKAGES := cmake make g++ pkg-config clang libclang-rt-14-dev \
@@ -12,7 +14,11 @@ PACKAGES := cmake make g++ pkg-config clang libclang-rt-14-dev \
   libgtest-dev libgmock-dev libbenchmark-dev
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: all deps configure build run demo test test-asan test-fuzz bench clean
+# The browser build: Debian's WebAssembly compiler, the synthesiser and encoder that render the
+# songs, the source packages' tools, and Chromium for its tests.
+WEB_PACKAGES := emscripten fluidsynth vorbis-tools dpkg-dev chromium
+
+.PHONY: all deps configure build run demo test test-asan test-fuzz test-web bench clean web web-deps serve
 
 all: build
 
@@ -42,6 +48,7 @@ test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 	$(MAKE) test-asan
 	$(MAKE) test-fuzz
+	$(MAKE) test-web
 
 test-asan: deps
 	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DVORNU_SANITIZE=ON -DVORNU_BENCH=OFF
@@ -54,8 +61,36 @@ test-fuzz: deps
 	cmake --build $(FUZZ_BUILD) -j $(JOBS)
 	cd $(FUZZ_BUILD) && ctest --output-on-failure
 
+web-deps: deps
+	@missing=""; for p in $(WEB_PACKAGES); do \
+	  dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q "install ok installed" || missing="$$missing $$p"; \
+	done; \
+	command -v npm >/dev/null || missing="$$missing npm"; \
+	if [ -n "$$missing" ]; then \
+	  echo "Installing:$$missing"; \
+	  $(SUDO) apt-get update -qq && DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq --no-install-recommends $$missing; \
+	fi
+
+# The game in the browser: vornu-lowres and the robot's demo as WebAssembly, with the page and
+# the game data, in $(WEB_SITE). The libraries are built once and kept in $(WEB_BUILD).
+web: build web-deps
+	web/build-libs.sh $(WEB_BUILD) $(JOBS)
+	. web/emsdk-env.sh $(WEB_BUILD) && emcmake cmake -S . -B $(WEB_BUILD)/game -DCMAKE_BUILD_TYPE=Release \
+	  -DVORNU_WEB_PREFIX=$(abspath $(WEB_BUILD))/prefix -DVORNU_NATIVE_GAME_DIR=$(abspath $(GAME_DIR)) \
+	  -DVORNU_SITE_DIR=$(abspath $(WEB_SITE)) > $(WEB_BUILD)/configure.log && \
+	  cmake --build $(WEB_BUILD)/game -j $(JOBS)
+
+# Serves the browser build on this machine; open the address it prints.
+serve: web
+	node web/serve.mjs $(WEB_SITE) $${PORT:-8080}
+
+# The browser tests: the real page in Debian's headless Chromium.
+test-web: web
+	cd tests/web && npm ci --no-audit --no-fund --ignore-scripts --loglevel=error
+	node tests/web/run.mjs $(WEB_SITE)
+
 bench: build
 	@for b in $(BUILD)/bench/bench_*; do [ -x "$$b" ] && SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy "$$b"; done
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(WEB_BUILD)

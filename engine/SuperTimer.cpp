@@ -1,13 +1,9 @@
 #include "engine/SuperTimer.h"
 
-#include <pthread.h>
-#include <sys/resource.h>
-#include <sys/syscall.h>
-#include <unistd.h>
-
 #include <chrono>
 
 #include "platform/Clock.h"
+#include "platform/Threads.h"
 
 int ThreadPriorityValue(TThreadPriority Priority) {
   switch (Priority) {
@@ -75,21 +71,11 @@ void TTimerThread::Locked(const std::function<void()>& Update) {
   Update();
 }
 
-namespace {
-
-// Higher priority means a lower nice value; raising it needs privileges, so a refusal is
-// accepted silently.
-void ApplyNice(long Tid, int Priority) {
-  setpriority(PRIO_PROCESS, static_cast<id_t>(Tid), -Priority);
-}
-
-}  // namespace
-
 void TTimerThread::SetPriority(TThreadPriority Priority) {
   // Applied from this thread: a parked worker would only see it when next enabled.
   std::lock_guard<std::mutex> lock(priorityMutex_);
   priority_ = ThreadPriorityValue(Priority);
-  if (tid_ != 0) ApplyNice(tid_, priority_);
+  if (tid_ != 0) vornu::SetThreadPriority(tid_, priority_);
 }
 
 long TTimerThread::ThreadId() {
@@ -101,9 +87,9 @@ long TTimerThread::ThreadId() {
 void TTimerThread::Execute() {
   {
     std::lock_guard<std::mutex> lock(priorityMutex_);
-    tid_ = static_cast<long>(syscall(SYS_gettid));
+    tid_ = vornu::CurrentThreadId();
     // Whatever was set before the thread ran.
-    if (priority_ != 0) ApplyNice(tid_, priority_);
+    if (priority_ != 0) vornu::SetThreadPriority(tid_, priority_);
   }
   started_.notify_all();
   while (!stop_) {

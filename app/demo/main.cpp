@@ -23,7 +23,7 @@
 
 namespace {
 
-// Input for the vornu build: logical positions doubled onto its 640 x 400 display.
+// Input for the build being played: logical positions scaled onto its display.
 class QueueSink : public walkthrough::InputSink {
  public:
   QueueSink(const TForm& Form, int Scale) : form_(Form), scale_(Scale) {}
@@ -102,6 +102,12 @@ int main(int argc, char** argv) {
     ScratchDir Scratch;
     Application->Initialize();
     TForm1Settings Settings;  // the vornu build: 640 x 400, halved mouse, cleared back surface
+#ifdef VORNU_LOWRES
+    // The browser's demo plays the vornu-lowres build: 320 x 200, mouse as it comes, no clear.
+    Settings.LargeDisplay = false;
+    Settings.HalveMouse = false;
+    Settings.ClearBack = false;
+#endif
     TForm1 Form(Settings);
     QueueSink Sink(Form, Settings.HalveMouse ? 2 : 1);
     std::string LastLogged;

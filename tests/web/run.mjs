@@ -1,0 +1,326 @@
+// The browser build played in Debian's headless Chromium through the real page, as a player
+// would: the title picture, the opening pictures, walking, saving and loading across a reload,
+// the music, and the robot's whole walkthrough on the demo page.
+//   node tests/web/run.mjs SITE_DIR [GAME_DIR]
+// GAME_DIR is the desktop build's game directory (default build/vornu), whose pictures the
+// canvas is compared with.
+import { test, before, after } from "node:test";
+import assert from "node:assert/strict";
+import { spawn } from "node:child_process";
+import { mkdtempSync, readFileSync, rmSync } from "node:fs";
+import { tmpdir } from "node:os";
+import { dirname, join, resolve } from "node:path";
+import { fileURLToPath } from "node:url";
+import puppeteer from "puppeteer-core";
+
+const here = dirname(fileURLToPath(import.meta.url));
+const site = resolve(process.argv[2] || "build-web/site");
+const gameDir = resolve(process.argv[3] || join(here, "../../build/vornu"));
+const W = 320, H = 200;
+
+// ---- Pictures as the game shows them ----
+
+// A 24-bit uncompressed Windows bitmap of the game data as 0xRRGGBB values, rows top first.
+function readBitmap(file) {
+  const b = readFileSync(file);
+  const offset = b.readUInt32LE(10), width = b.readInt32LE(18), height = b.readInt32LE(22);
+  const bits = b.readUInt16LE(28), compression = b.readUInt32LE(30);
+  assert.equal(bits, 24, `${file}: expected a 24-bit bitmap`);
+  assert.equal(compression, 0, `${file}: expected an uncompressed bitmap`);
+  const rows = Math.abs(height), stride = Math.ceil((width * 3) / 4) * 4;
+  const px = new Uint32Array(width * rows);
+  for (let y = 0; y < rows; ++y) {
+    const src = offset + (height > 0 ? rows - 1 - y : y) * stride;
+    for (let x = 0; x < width; ++x) {
+      const p = src + x * 3;
+      px[y * width + x] = (b[p + 2] << 16) | (b[p + 1] << 8) | b[p];
+    }
+  }
+  return { width, height: rows, px };
+}
+
+// What a colour becomes on the game's 16-bit surfaces and back on the screen: 5-6-5 bits,
+// the top bits repeated into the low ones.
+function through565(rgb) {
+  const r = (rgb >> 19) & 31, g = (rgb >> 10) & 63, b = (rgb >> 3) & 31;
+  return (((r << 3) | (r >> 2)) << 16) | (((g << 2) | (g >> 4)) << 8) | ((b << 3) | (b >> 2));
+}
+
+function shown(file) {
+  const bmp = readBitmap(file);
+  return bmp.px.map(through565);
+}
+
+// ---- The page ----
+
+let server, address, browser, profile;
+const problems = [];  // console errors and page errors of every page
+
+before(async () => {
+  server = spawn(process.execPath, [join(here, "../../web/serve.mjs"), site, "0"], {
+    stdio: ["ignore", "pipe", "inherit"],
+  });
+  address = await new Promise((ok, fail) => {
+    let out = "";
+    server.stdout.on("data", (d) => {
+      out += d;
+      const m = /serving (http:\/\/\S+)/.exec(out);
+      if (m) ok(m[1]);
+    });
+    server.on("exit", (code) => fail(new Error("the server stopped: " + code)));
+  });
+  profile = mkdtempSync(join(tmpdir(), "vornu-chromium-"));
+  browser = await puppeteer.launch({
+    executablePath: process.env.CHROMIUM || "/usr/bin/chromium",
+    headless: true,
+    userDataDir: profile,
+    protocolTimeout: 600000,
+    args: ["--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
+      "--disable-background-networking", "--disable-component-update", "--disable-sync",
+      "--disable-background-timer-throttling", "--disable-renderer-backgrounding",
+      "--window-size=1000,700"],
+  });
+});
+
+after(async () => {
+  if (browser) await browser.close();
+  if (server) server.kill();
+  if (profile) rmSync(profile, { recursive: true, force: true });
+});
+
+// Listens to the page's output before anything of it runs, and measures what the game sends
+// to the speakers: every node connected to the output is also connected to an analyser.
+async function openPage(page, path) {
+  page.on("console", (m) => {
+    if (m.type() === "error") problems.push(`${path}: console: ${m.text()}`);
+  });
+  page.on("pageerror", (e) => problems.push(`${path}: ${e.message}`));
+  await page.evaluateOnNewDocument(() => {
+    window.vornuLog = [];
+    const log = console.log.bind(console);
+    console.log = (...a) => {
+      window.vornuLog.push(a.join(" "));
+      log(...a);
+    };
+    window.vornuLoudness = 0;  // the largest RMS level measured so far
+    const connect = AudioNode.prototype.connect;
+    AudioNode.prototype.connect = function (target, ...rest) {
+      if (target instanceof AudioDestinationNode && !this.vornuAnalyser) {
+        const analyser = this.context.createAnalyser();
+        analyser.fftSize = 2048;
+        connect.call(this, analyser);
+        this.vornuAnalyser = analyser;
+        const data = new Float32Array(analyser.fftSize);
+        setInterval(() => {
+          analyser.getFloatTimeDomainData(data);
+          let sum = 0;
+          for (const v of data) sum += v * v;
+          window.vornuLoudness = Math.max(window.vornuLoudness, Math.sqrt(sum / data.length));
+        }, 50);
+      }
+      return connect.call(this, target, ...rest);
+    };
+  });
+  await page.setViewport({ width: 1000, height: 700 });
+  await page.goto(address + path, { waitUntil: "load" });
+  await page.waitForFunction(() => window.vornuPage && window.vornuPage.state !== "loading",
+    { timeout: 120000 });
+  assert.equal(await page.evaluate(() => window.vornuPage.error), null);
+  await page.click("#start");
+}
+
+// The canvas as 0xRRGGBB values.
+async function canvasPixels(page) {
+  const b64 = await page.evaluate(() => {
+    const c = document.getElementById("canvas");
+    const d = c.getContext("2d").getImageData(0, 0, c.width, c.height).data;
+    let s = "";
+    for (let i = 0; i < d.length; i += 4) s += String.fromCharCode(d[i], d[i + 1], d[i + 2]);
+    return btoa(s);
+  });
+  const raw = Buffer.from(b64, "base64");
+  const px = new Uint32Array(raw.length / 3);
+  for (let i = 0; i < px.length; ++i) px[i] = (raw[3 * i] << 16) | (raw[3 * i + 1] << 8) | raw[3 * i + 2];
+  return px;
+}
+
+function sameShare(a, b) {
+  let same = 0;
+  for (let i = 0; i < a.length; ++i) if (a[i] === b[i]) ++same;
+  return same / a.length;
+}
+
+async function waitForPicture(page, want, share, what, timeoutMs = 30000) {
+  const end = Date.now() + timeoutMs;
+  let best = 0;
+  while (Date.now() < end) {
+    best = sameShare(await canvasPixels(page), want);
+    if (best >= share) return best;
+    await new Promise((r) => setTimeout(r, 100));
+  }
+  assert.fail(`${what}: only ${(best * 100).toFixed(1)} % of the canvas matches`);
+}
+
+// The box around the pixels that differ from the scene's background inside the play area
+// (above the text line): Pukki, when nothing else moves.
+function changedBox(px, background, skip) {
+  let x0 = W, y0 = H, x1 = -1, y1 = -1;
+  for (let y = 0; y < 180; ++y) {
+    for (let x = 0; x < W; ++x) {
+      if (skip && x >= skip.x - 2 && x < skip.x + 14 && y >= skip.y - 2 && y < skip.y + 14) continue;
+      if (px[y * W + x] !== background[y * W + x]) {
+        x0 = Math.min(x0, x); y0 = Math.min(y0, y); x1 = Math.max(x1, x); y1 = Math.max(y1, y);
+      }
+    }
+  }
+  return x1 < 0 ? null : { x0, y0, x1, y1 };
+}
+
+// The canvas's on-page position of a logical pixel.
+async function pagePoint(page, x, y) {
+  return page.evaluate((x, y) => {
+    const r = document.getElementById("canvas").getBoundingClientRect();
+    return { x: r.left + ((x + 0.5) * r.width) / 320, y: r.top + ((y + 0.5) * r.height) / 200 };
+  }, x, y);
+}
+
+async function click(page, x, y, button = "left") {
+  const p = await pagePoint(page, x, y);
+  await page.mouse.move(p.x, p.y);
+  await page.mouse.down({ button });
+  await new Promise((r) => setTimeout(r, 60));
+  await page.mouse.up({ button });
+}
+
+const sleep = (ms) => new Promise((r) => setTimeout(r, ms));
+
+// A floor pixel of scene 1 (0 in its hotspot map) with floor all around, far from x = From.
+function floorPoint(fromX) {
+  const map = readFileSync(join(gameDir, "scenes/scene1.dat"));
+  let best = null;
+  for (let y = 120; y < 175; y += 5) {
+    for (let x = 20; x < 300; x += 5) {
+      let floor = true;
+      for (let dy = -4; dy <= 4 && floor; ++dy)
+        for (let dx = -4; dx <= 4 && floor; ++dx) floor = map[(y + dy) * W + x + dx] === 0;
+      if (floor && (!best || Math.abs(x - fromX) > Math.abs(best.x - fromX))) best = { x, y };
+    }
+  }
+  assert.ok(best, "scene 1 has floor to walk on");
+  return best;
+}
+
+// The opening pictures, stepped through with keys, until scene 1 is on the canvas.
+async function intoSceneOne(page) {
+  const scene1 = shown(join(gameDir, "scenes/scene1.bmp"));
+  for (let i = 0; i < 12; ++i) {
+    if (sameShare(await canvasPixels(page), scene1) > 0.8) return scene1;
+    await page.keyboard.press("x");
+    await sleep(300);
+  }
+  await waitForPicture(page, scene1, 0.8, "scene 1 after the opening pictures");
+  return scene1;
+}
+
+const savedGame = (page) =>
+  page.evaluate(() => localStorage.getItem("vornu:/vornu/savegame.dat"));
+
+let firstSave = null, walkedTo = null;
+
+test("the title picture, the opening pictures, a walk and a save", async () => {
+  const page = await browser.newPage();
+  await openPage(page, "/index.html");
+  await page.evaluate(() => localStorage.clear());
+  // The title picture exactly as the game shows it, with nothing drawn over it.
+  await waitForPicture(page, shown(join(gameDir, "sprites/alkukuva.bmp")), 1, "the title picture");
+  // The music plays from the start.
+  await page.waitForFunction(() => window.vornuLoudness > 0.01, { timeout: 20000 });
+  // The canvas fills the window by whole steps and hides the system pointer.
+  const look = await page.evaluate(() => {
+    const c = document.getElementById("canvas"), r = c.getBoundingClientRect();
+    return { w: r.width, h: r.height, left: r.left, top: r.top, cursor: getComputedStyle(c).cursor,
+      rendering: getComputedStyle(c).imageRendering };
+  });
+  assert.deepEqual([look.w, look.h], [960, 600]);
+  assert.deepEqual([look.left, look.top], [20, 50]);
+  assert.equal(look.cursor, "none");
+  assert.equal(look.rendering, "pixelated");
+
+  const background = await intoSceneOne(page);
+  await sleep(500);
+  const before = changedBox(await canvasPixels(page), background, { x: 0, y: 0 });
+  assert.ok(before, "Pukki stands in scene 1");
+  const target = floorPoint((before.x0 + before.x1) / 2);
+  await click(page, target.x, target.y);
+  await sleep(200);
+  // Walk until the picture stops changing, then find Pukki's feet at the clicked point.
+  let box = null, last = null;
+  for (let i = 0; i < 200; ++i) {
+    await sleep(150);
+    box = changedBox(await canvasPixels(page), background, target);
+    if (last && box && JSON.stringify(box) === JSON.stringify(last)) break;
+    last = box;
+  }
+  assert.ok(box, "Pukki is still in the scene");
+  const feetX = (box.x0 + box.x1) / 2, feetY = box.y1;
+  assert.ok(Math.abs(feetX - target.x) <= 8 && Math.abs(feetY - target.y) <= 8,
+    `Pukki's feet at (${feetX}, ${feetY}) after a click on (${target.x}, ${target.y})`);
+  walkedTo = target;
+
+  // Saving through the inventory keeps the game in the browser's storage.
+  assert.equal(await savedGame(page), null);
+  await click(page, 160, 100, "right");
+  await sleep(400);
+  await click(page, 160, 185);
+  await page.waitForFunction(() => localStorage.getItem("vornu:/vornu/savegame.dat"),
+    { timeout: 10000 });
+  firstSave = await savedGame(page);
+  const lines = firstSave.split("\r\n");
+  assert.equal(lines.length, 3019);  // 3018 lines, each ended by CR LF
+  assert.equal(lines[3], "1");  // the scene
+  assert.ok(Math.abs(Number(lines[1]) + 21 - target.x) <= 3, "saved x " + lines[1]);
+  assert.ok(Math.abs(Number(lines[2]) + 52 - target.y) <= 3, "saved y " + lines[2]);
+  await page.close();
+});
+
+test("a reload keeps the save, and loading it gives back the same game", async () => {
+  assert.ok(firstSave, "the first test saved");
+  const page = await browser.newPage();
+  await openPage(page, "/index.html");
+  assert.equal(await savedGame(page), firstSave);
+  const background = await intoSceneOne(page);
+  // Walk elsewhere first, so that loading has something to undo.
+  await click(page, 160, 100, "right");
+  await sleep(400);
+  await click(page, 60, 185);  // load
+  await sleep(3000);
+  const box = changedBox(await canvasPixels(page), background, { x: 60, y: 185 });
+  assert.ok(box && Math.abs((box.x0 + box.x1) / 2 - walkedTo.x) <= 8 &&
+    Math.abs(box.y1 - walkedTo.y) <= 8, "Pukki stands where he was saved");
+  // Saving again writes exactly the same file: scene, position, direction, flags, hidden
+  // hotspots and items all came back.
+  await page.evaluate(() => localStorage.setItem("vornu:/vornu/savegame.dat", "x"));
+  await click(page, 160, 100, "right");
+  await sleep(400);
+  await click(page, 160, 185);
+  await page.waitForFunction(() => localStorage.getItem("vornu:/vornu/savegame.dat") !== "x",
+    { timeout: 10000 });
+  assert.equal(await savedGame(page), firstSave);
+  await page.close();
+});
+
+test("the robot plays the whole game on the demo page to the credits", { timeout: 1500000 }, async () => {
+  const page = await browser.newPage();
+  await openPage(page, "/demo.html?fast");
+  await page.waitForFunction(() => window.vornuPage.state !== "running", { timeout: 1400000, polling: 1000 });
+  const log = await page.evaluate(() => window.vornuLog);
+  const state = await page.evaluate(() => window.vornuPage);
+  assert.ok(log.includes("demo: the credits were shown and the game closed itself"),
+    "the demo's last lines: " + log.slice(-5).join(" | "));
+  assert.equal(state.exitStatus, 0);
+  await page.close();
+});
+
+test("no page wrote an error", () => {
+  assert.deepEqual(problems, []);
+});

@@ -1,0 +1,57 @@
+// Serves a folder on the loopback interface for playing and testing the browser build:
+//   node web/serve.mjs FOLDER [PORT]     (PORT 0 or missing: any free port)
+// Prints "serving http://127.0.0.1:PORT/" once it listens; stops on SIGINT or SIGTERM.
+import { createServer } from "node:http";
+import { createReadStream, statSync } from "node:fs";
+import { extname, join, normalize, resolve, sep } from "node:path";
+
+const root = resolve(process.argv[2] || ".");
+const port = Number(process.argv[3] || 0);
+const types = {
+  ".html": "text/html; charset=utf-8", ".js": "text/javascript; charset=utf-8",
+  ".mjs": "text/javascript; charset=utf-8", ".css": "text/css; charset=utf-8",
+  ".wasm": "application/wasm", ".data": "application/octet-stream", ".png": "image/png",
+  ".json": "application/json", ".ico": "image/x-icon",
+};
+
+const server = createServer((req, res) => {
+  let path;
+  try {
+    path = decodeURIComponent(new URL(req.url, "http://localhost").pathname);
+  } catch {
+    res.writeHead(400).end("bad request");
+    return;
+  }
+  if (path.endsWith("/")) path += "index.html";
+  const file = normalize(join(root, path));
+  if (file !== root && !file.startsWith(root + sep)) {
+    res.writeHead(403).end("forbidden");
+    return;
+  }
+  let st;
+  try {
+    st = statSync(file);
+  } catch {
+    res.writeHead(404, { "Content-Type": "text/plain" }).end("not found: " + path);
+    return;
+  }
+  if (!st.isFile()) {
+    res.writeHead(404, { "Content-Type": "text/plain" }).end("not found: " + path);
+    return;
+  }
+  res.writeHead(200, {
+    "Content-Type": types[extname(file)] || "application/octet-stream",
+    "Content-Length": st.size,
+    "Cache-Control": "no-cache",
+  });
+  if (req.method === "HEAD") {
+    res.end();
+    return;
+  }
+  createReadStream(file).pipe(res);
+});
+
+server.listen(port, "127.0.0.1", () => {
+  console.log(`serving http://127.0.0.1:${server.address().port}/`);
+});
+for (const signal of ["SIGINT", "SIGTERM"]) process.on(signal, () => server.close(() => process.exit(0)));
