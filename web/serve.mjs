@@ -17,7 +17,7 @@ const types = {
 const server = createServer((req, res) => {
   let path;
   try {
-    path = decodeURIComponent(new URL(req.url, "http://localhost").pathname);
+    path = decodeURIComponent(new URL("http://localhost" + req.url).pathname);
   } catch {
     res.writeHead(400).end("bad request");
     return;
