@@ -3,6 +3,7 @@
 
 #include <SDL.h>
 
+#include <algorithm>
 #include <stdexcept>
 #include <string>
 
@@ -53,6 +54,23 @@ void InjectMouseButton(const TForm& Form, TMouseButton Button, bool Down, int X,
   E.button.x = P.X;
   E.button.y = P.Y;
   E.button.timestamp = SDL_GetTicks();
+  Push(E);
+}
+
+void InjectFinger(const TForm& Form, TFingerPhase Phase, long long Finger, int X, int Y) {
+  const int W = std::max(Form.ClientWidth(), 1), H = std::max(Form.ClientHeight(), 1);
+  SDL_Event E{};
+  E.type = Phase == TFingerPhase::Down     ? SDL_FINGERDOWN
+           : Phase == TFingerPhase::Motion ? SDL_FINGERMOTION
+                                           : SDL_FINGERUP;
+  E.tfinger.touchId = 1;
+  E.tfinger.fingerId = Finger;
+  // Fingers are given as parts of the window, the middle of the pixel here.
+  E.tfinger.x = (X + 0.5f) / static_cast<float>(W);
+  E.tfinger.y = (Y + 0.5f) / static_cast<float>(H);
+  E.tfinger.pressure = Phase == TFingerPhase::Up ? 0.0f : 1.0f;
+  E.tfinger.windowID = Form.WindowId();
+  E.tfinger.timestamp = SDL_GetTicks();
   Push(E);
 }
 

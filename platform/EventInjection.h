@@ -12,6 +12,10 @@ TPoint DisplayToWindow(const TForm& Form, int X, int Y);
 void InjectMouseMove(const TForm& Form, int X, int Y);
 // Queues a press (Down) or release of Button at the display pixel (X, Y).
 void InjectMouseButton(const TForm& Form, TMouseButton Button, bool Down, int X, int Y);
+enum class TFingerPhase { Down, Motion, Up };
+// Queues a finger touching, moving on or leaving the display pixel (X, Y); Finger tells the
+// fingers of one touch apart.
+void InjectFinger(const TForm& Form, TFingerPhase Phase, long long Finger, int X, int Y);
 // Queues a typed character.
 void InjectKey(const TForm& Form, char Key);
 
