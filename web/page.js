@@ -168,13 +168,26 @@
     window.vornuPage.state = "running";
     var args = [];
     if (program === "vornu-demo" && /[?&]fast\b/.test(location.search)) args.push("--fast");
-    try {
-      Module.callMain(args);
-    } catch (e) {
-      if (e !== "unwind" && !(e && e.name === "ExitStatus")) {
+    // main runs as an asynchronous call: the game's loop gives the browser its turn while it
+    // waits, and the promise settles when main returns.
+    var all = [program].concat(args);
+    var argv = Module._malloc((all.length + 1) * 4);
+    all.forEach(function (a, i) {
+      Module.HEAP32[(argv >> 2) + i] = Module.allocateUTF8(a);
+    });
+    Module.HEAP32[(argv >> 2) + all.length] = 0;
+    Promise.resolve()
+      .then(function () {
+        return Module.ccall("main", "number", ["number", "number"], [all.length, argv],
+                            {async: true});
+      })
+      .then(function (status) {
+        Module.keepFiles();
+        Module.onExit(status);
+      })
+      .catch(function (e) {
         showError("Vornu stopped", String(e && e.message ? e.message : e));
-      }
-    }
+      });
   });
   // Keys go to the game wherever the page has the focus.
   window.addEventListener("keydown", function (e) {

@@ -315,8 +315,13 @@ test("the robot plays the whole game on the demo page to the credits", { timeout
   // The fast walkthrough takes some minutes of game time; it fails by itself on a step that
   // does not come (two minutes each).
   const end = Date.now() + 1400000;
+  let shown = 0;
   while ((await page.evaluate(() => window.vornuPage.state)) === "running" && Date.now() < end) {
     await sleep(2000);
+    // The robot's progress, for whoever watches the run.
+    const lines = await page.evaluate((from) => window.vornuLog.slice(from), shown);
+    shown += lines.length;
+    for (const line of lines) if (line.startsWith("demo:")) console.log("# " + line);
   }
   const log = await page.evaluate(() => window.vornuLog);
   const state = await page.evaluate(() => window.vornuPage);
