@@ -331,6 +331,36 @@ test("the robot plays the whole game on the demo page to the credits", { timeout
   await page.close();
 });
 
+test("a missing file or a browser without WebAssembly is named on the page", async () => {
+  const cases = [
+    { what: "no data package", missing: "vornu.data", want: /vornu\.data|Not Found|404/ },
+    { what: "no program", missing: "vornu.wasm", want: /vornu\.wasm/ },
+    { what: "no WebAssembly", missing: null, want: /no WebAssembly/ },
+  ];
+  for (const c of cases) {
+    const page = await browser.newPage();
+    await page.setRequestInterception(true);
+    page.on("request", (r) => {
+      if (c.missing && r.url().endsWith("/" + c.missing)) {
+        r.respond({ status: 404, contentType: "text/plain", body: "not found" });
+      } else {
+        r.continue();
+      }
+    });
+    if (!c.missing) await page.evaluateOnNewDocument(() => { delete window.WebAssembly; });
+    await page.goto(address + "/index.html", { waitUntil: "load" });
+    await page.waitForFunction(() => window.vornuPage && window.vornuPage.state === "failed",
+      { timeout: 60000 });
+    const shownText = await page.evaluate(() => {
+      const m = document.getElementById("message");
+      return getComputedStyle(document.getElementById("overlay")).display !== "none" ? m.textContent : "";
+    });
+    assert.match(shownText, c.want, c.what + ": " + shownText);
+    assert.match(shownText, /Vornu cannot start/, c.what);
+    await page.close();
+  }
+});
+
 test("no page wrote an error", () => {
   assert.deepEqual(problems, []);
 });
