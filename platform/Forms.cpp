@@ -481,7 +481,10 @@ void TForm::ApplyWindowShape() {
                           SDL_WINDOWPOS_CENTERED_DISPLAY(index));
     return;
   }
-  SDL_SetWindowFullscreen(w, SDL_WINDOW_FULLSCREEN_DESKTOP);
+  // Without a window manager nobody answers a request for full screen (the request itself
+  // waits for an answer): cover the monitor with a borderless window of its size instead.
+  const bool manager = HeadlessDriver() || vornu::WindowManagerRunning(w) != 0;
+  if (manager) SDL_SetWindowFullscreen(w, SDL_WINDOW_FULLSCREEN_DESKTOP);
   if (HeadlessDriver()) return;
   // SDL reports the size it asked for; where the window system can be asked, ask it.
   auto covers = [&] {
@@ -496,11 +499,11 @@ void TForm::ApplyWindowShape() {
       SDL_Delay(10);
     }
   };
-  settle();
-  if (covers()) return;
-  // Without a window manager nothing makes the window full screen: cover the monitor with a
-  // borderless window of its size instead.
-  SDL_SetWindowFullscreen(w, 0);
+  if (manager) {
+    settle();
+    if (covers()) return;
+    SDL_SetWindowFullscreen(w, 0);
+  }
   SDL_SetWindowBordered(w, SDL_FALSE);
   SDL_SetWindowPosition(w, bounds.x, bounds.y);
   SDL_SetWindowSize(w, bounds.w, bounds.h);
