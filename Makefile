@@ -12,7 +12,7 @@ PACKAGES := cmake make g++ pkg-config clang libclang-rt-14-dev \
   libgtest-dev libgmock-dev libbenchmark-dev
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: all deps configure build run demo test test-asan test-fuzz bench clean
+.PHONY: all deps configure build run demo test test-asan test-fuzz bench bench-program clean
 
 all: build
 
@@ -54,8 +54,15 @@ test-fuzz: deps
 	cmake --build $(FUZZ_BUILD) -j $(JOBS)
 	cd $(FUZZ_BUILD) && ctest --output-on-failure
 
+# Speed benchmarks of the parts, then the whole program under a private X server.
 bench: build
 	@for b in $(BUILD)/bench/bench_*; do [ -x "$$b" ] && SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy "$$b"; done
+	$(MAKE) bench-program
+
+BENCH_RUNS ?= 3
+bench-program: build
+	@$(MAKE) --no-print-directory deps PACKAGES="xvfb xdotool python3"
+	python3 bench/whole_program.py $(GAME_DIR) --runs $(BENCH_RUNS)
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)
