@@ -15,6 +15,15 @@ int SlotAt(int X, int Y) {
   return (X - 10) / 30 + 1;
 }
 
+// A scene script whose wait or speech has just ended: Pukki has arrived and the next frame runs
+// its next step. Between two steps it takes the mouse no more than during its waits: a click
+// that slipped in there (clicking back into a window whose game ran on in the background)
+// cancelled the script halfway, leaving the pointer hidden and a door drawn open for good.
+bool ScriptBetweenSteps(const TForm1& F) {
+  return F.SceneActionIdle == 0 && F.WalkDone == 1 && F.InventoryOpen == 0 && F.MenuOpen == 0 &&
+         F.SpeechActive == 0;
+}
+
 }  // namespace
 
 std::uint8_t TForm1::OnButton(int X, int Y) const {
@@ -69,7 +78,7 @@ void TForm1::FormMouseMove(TObject*, TShiftState, int X, int Y) {
 
 void TForm1::FormMouseDown(TObject*, TMouseButton Button, TShiftState, int X, int Y) {
   Timer3->SetEnabled(false);
-  if (Timer4->Enabled()) return;
+  if (Timer4->Enabled() || ScriptBetweenSteps(*this)) return;
   if (Settings.HalveMouse) {
     X /= 2;
     Y /= 2;
@@ -84,6 +93,9 @@ void TForm1::FormMouseDown(TObject*, TMouseButton Button, TShiftState, int X, in
 
 void TForm1::Timer2Timer(TObject*) {
   if (MenuAllowed == 0 || ItemInHand == 1) return;
+  // A button held since before Pukki arrived opens no menu over his running script: the menu
+  // would stop the script and its opening would swap the script's hotspot halfway.
+  if (InventoryOpen == 0 && SceneActionIdle == 0 && WalkDone == 1) return;
   MenuOpen = 1;
   if (InventoryOpen == 0) {
     ActionHotspot = HotspotAt(ClickX, ClickY);
@@ -96,10 +108,14 @@ void TForm1::FormMouseUp(TObject*, TMouseButton Button, TShiftState, int X, int 
   // 1-2: a script wait swallows the release; a speech takes it whole.
   if (Timer4->Enabled()) return;
   if (SpeechActive == 1) {
+    // The speech ends here, once: its timer, still running when the button was pressed before
+    // the speech began, must not end it a second time and skip a step of its script.
     SpeechActive = 0;
     ++ActionStep;
+    Timer3->SetEnabled(false);
     return;
   }
+  if (ScriptBetweenSteps(*this)) return;
   // 3-4: the inventory's buttons act at once.
   if (Settings.HalveMouse) {
     X /= 2;
