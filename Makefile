@@ -12,7 +12,8 @@ PACKAGES := cmake make g++ pkg-config clang libclang-rt-14-dev \
   libgtest-dev libgmock-dev libbenchmark-dev
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: all deps configure build run demo test test-asan test-fuzz bench monkey monkey-asan clean
+.PHONY: all deps configure build run demo test test-asan test-fuzz bench bench-program monkey \
+  monkey-asan clean
 
 all: build
 
@@ -69,8 +70,15 @@ monkey-asan: deps
 	ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	  $(ASAN_BUILD)/$(MONKEY) $(MONKEY_ARGS) $(ASAN_BUILD)/vornu
 
+# Speed benchmarks of the parts, then the whole program under a private X server.
 bench: build
 	@for b in $(BUILD)/bench/bench_*; do [ -x "$$b" ] && SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy "$$b"; done
+	$(MAKE) bench-program
+
+BENCH_RUNS ?= 3
+bench-program: build
+	@$(MAKE) --no-print-directory deps PACKAGES="xvfb xdotool python3"
+	python3 bench/whole_program.py $(GAME_DIR) --runs $(BENCH_RUNS)
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)
