@@ -1,4 +1,5 @@
 // Mouse and keyboard: pointer, press, long press, the release steps, the key steps.
+#include "game/SceneScripts.h"
 #include "game/Unit1.h"
 
 namespace {
@@ -20,8 +21,16 @@ int SlotAt(int X, int Y) {
 // that slipped in there (clicking back into a window whose game ran on in the background)
 // cancelled the script halfway, leaving the pointer hidden and a door drawn open for good.
 bool ScriptBetweenSteps(const TForm1& F) {
-  return F.SceneActionIdle == 0 && F.WalkDone == 1 && F.InventoryOpen == 0 && F.MenuOpen == 0 &&
-         F.SpeechActive == 0;
+  if (F.SceneActionIdle == 0 && F.WalkDone == 1 && F.InventoryOpen == 0 && F.MenuOpen == 0 &&
+      F.SpeechActive == 0) {
+    // Only while the script has a step to run: one stuck past its end still gives way to a click.
+    const vornu::scripts::SceneList* List = vornu::scripts::ListOf(F.CurrentScene);
+    if (List == nullptr) return false;
+    const vornu::scripts::Entry* Chosen = vornu::scripts::Choose(F, *List);
+    const std::size_t Steps = Chosen == nullptr ? 1 : Chosen->Steps.size();
+    return F.ActionStep >= 1 && F.ActionStep <= Steps;
+  }
+  return false;
 }
 
 }  // namespace
@@ -158,6 +167,10 @@ void TForm1::FormMouseUp(TObject*, TMouseButton Button, TShiftState, int X, int 
     ActionStep = 1;
     if (InventoryOpen == 0) {
       SceneActionIdle = 0;
+      // The verb replaces an item use still waiting for Pukki (its item already put back), as
+      // a click replaces a pending verb: the two would run in one frame, the use's speech then
+      // ending a step of the script too, which left the script stuck past its last step.
+      UseItemIdle = 1;
     } else {
       ItemActionIdle = 0;
     }
@@ -188,6 +201,8 @@ void TForm1::FormMouseUp(TObject*, TMouseButton Button, TShiftState, int X, int 
   // 10: clicks in the scene with an item put it back or use it.
   if (Left && InventoryOpen == 0) {
     if (CursorKind == 1) {
+      // The item is put back, and its use waiting for Pukki's arrival goes with it.
+      if (ItemInHand == 1) UseItemIdle = 1;
       ItemInHand = 0;
       HeldItem = 0;
     }

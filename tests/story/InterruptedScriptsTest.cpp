@@ -98,3 +98,82 @@ TEST(InterruptedScripts, ALongPressFromTheWalkOpensNoMenuOverTheScript) {
   EXPECT_FALSE(G.IsFlag(1, 3));
   EXPECT_EQ(G.F().CursorShown, 1);
 }
+
+namespace {
+
+bool SaidARefusal(const StoryGame& G) {
+  for (const std::string& S : G.Said())
+    if (S.rfind("Ei", 0) == 0) return true;
+  return false;
+}
+
+// Pukki has been sent to hotspot 10 with item 3 on the pointer, to use it there.
+void UseItemOnTheWay(StoryGame& G) {
+  G.Enter(1);
+  G.F().AddItem(3);
+  G.F().FormMouseMove(nullptr, 0, 12, 12);  // hotspot 1
+  G.F().ItemInHand = 1;
+  G.F().HeldItem = 3;
+  G.F().FormMouseMove(nullptr, 0, 192, 12);  // hotspot 10
+  ASSERT_EQ(G.F().CursorKind, 2);
+  G.F().FormMouseDown(nullptr, mbLeft, 0, 192, 12);
+  G.F().FormMouseUp(nullptr, mbLeft, 0, 192, 12);
+  ASSERT_EQ(G.F().UseItemIdle, 0);
+  ASSERT_EQ(G.F().WalkDone, 0);
+  G.Run(200);
+}
+
+}  // namespace
+
+TEST(InterruptedScripts, PuttingTheItemBackOnTheWayCancelsItsUse) {
+  StoryGame G;
+  UseItemOnTheWay(G);
+  // A click where nothing reacts puts the item back and walks Pukki there instead.
+  G.F().FormMouseMove(nullptr, 0, 250, 150);
+  ASSERT_EQ(G.F().CursorKind, 1);
+  G.F().FormMouseDown(nullptr, mbLeft, 0, 250, 150);
+  G.F().FormMouseUp(nullptr, mbLeft, 0, 250, 150);
+  EXPECT_EQ(G.F().ItemInHand, 0);
+  ASSERT_TRUE(G.RunUntil([&] { return G.F().WalkDone == 1; }, 20000));
+  G.Run(500);
+  EXPECT_EQ(G.F().UseItemIdle, 1);
+  EXPECT_FALSE(SaidARefusal(G)) << "the item put back was still used on hotspot 10";
+  EXPECT_EQ(G.F().SpeechActive, 0);
+}
+
+TEST(InterruptedScripts, AVerbChosenOnTheWayReplacesTheItemUseAndItsScriptPlaysWhole) {
+  StoryGame G;
+  UseItemOnTheWay(G);
+  // In the inventory the item is put on another one, which leaves the pointer empty while the
+  // use still waits for Pukki.
+  G.F().AddItem(5);
+  G.F().FormMouseDown(nullptr, mbRight, 0, 250, 150);
+  G.F().FormMouseUp(nullptr, mbRight, 0, 250, 150);
+  ASSERT_EQ(G.F().InventoryOpen, 1);
+  G.F().FormMouseMove(nullptr, 0, 55, 25);  // item 5 in slot 2
+  G.F().FormMouseDown(nullptr, mbLeft, 0, 55, 25);
+  G.F().FormMouseUp(nullptr, mbLeft, 0, 55, 25);
+  G.Frame();
+  ASSERT_EQ(G.F().ItemInHand, 0);
+  G.Click();  // the refusal of the combination is clicked away
+  G.F().FormMouseDown(nullptr, mbRight, 0, 250, 150);
+  G.F().FormMouseUp(nullptr, mbRight, 0, 250, 150);
+  ASSERT_EQ(G.F().InventoryOpen, 0);
+  ASSERT_EQ(G.F().UseItemIdle, 0);
+  G.ForgetSaid();
+  // Verb 2 on the door of hotspot 12 (flag [1][3]).
+  G.F().FormMouseMove(nullptr, 0, 32, 30);
+  G.F().FormMouseDown(nullptr, mbLeft, 0, 32, 30);
+  ASSERT_TRUE(G.RunUntil([&] { return G.F().MenuOpen == 1; }, 1500));
+  G.F().FormMouseMove(nullptr, 0, 146, 107);
+  G.F().FormMouseUp(nullptr, mbLeft, 0, 146, 107);
+  ASSERT_EQ(G.F().SceneActionIdle, 0);
+  EXPECT_EQ(G.F().UseItemIdle, 1);
+  // The door plays step by step, each speech ending one step.
+  ASSERT_TRUE(G.RunUntil([&] { return G.F().SceneActionIdle == 1; }, 30000))
+      << "the door script is stuck at step " << G.F().ActionStep;
+  EXPECT_FALSE(SaidARefusal(G));
+  EXPECT_TRUE(SaidLine(G, "R2h12s1"));
+  EXPECT_FALSE(G.IsFlag(1, 3));
+  EXPECT_EQ(G.F().CursorShown, 1);
+}
