@@ -20,6 +20,7 @@
 #include <stdexcept>
 #include <vector>
 
+#include "app/demo/ScratchDir.h"
 #include "app/demo/Walkthrough.h"
 #include "engine/GX.h"
 #include "game/Unit1.h"
@@ -63,39 +64,6 @@ class Rng {
   std::mt19937_64 engine_;
 };
 
-// A fresh working directory that shows the game's data folders and holds the save file.
-class ScratchDir {
- public:
-  explicit ScratchDir(const fs::path& Data) {
-    std::string Template = (fs::temp_directory_path() / "vornu-monkey-XXXXXX").string();
-    if (::mkdtemp(Template.data()) == nullptr) {
-      throw std::runtime_error("cannot make a scratch directory in " +
-                               fs::temp_directory_path().string());
-    }
-    dir_ = Template;
-    for (const char* Folder : {"scenes", "sprites", "items", "music"}) {
-      if (!fs::exists(Data / Folder)) {
-        fs::remove_all(dir_);
-        throw std::runtime_error("no " + std::string(Folder) + "/ in the game data at " +
-                                 Data.string());
-      }
-      fs::create_directory_symlink(fs::absolute(Data / Folder), dir_ / Folder);
-    }
-    old_ = fs::current_path();
-    fs::current_path(dir_);
-  }
-  ~ScratchDir() {
-    std::error_code Ignored;
-    fs::current_path(old_, Ignored);
-    fs::remove_all(dir_, Ignored);
-  }
-  ScratchDir(const ScratchDir&) = delete;
-  ScratchDir& operator=(const ScratchDir&) = delete;
-
- private:
-  fs::path dir_, old_;
-};
-
 // The cells of one scene's hotspot map, as logical pointer positions.
 struct SceneCells {
   std::map<int, std::vector<Point>> Hotspots;
@@ -134,7 +102,7 @@ class Monkey {
 
   Result Play() {
     const auto Start = std::chrono::steady_clock::now();
-    ScratchDir Scratch(opt_.Data);
+    walkthrough::ScratchDir Scratch(opt_.Data, "vornu-monkey");
     Application->Initialize();
     try {
       while (seen_.Inputs < opt_.Inputs && failure_.empty()) {

@@ -59,6 +59,8 @@ int main(int argc, char** argv) {
   // Headless: no window and no sound card, whatever the desktop offers.
   ::setenv("SDL_VIDEODRIVER", "dummy", 1);
   ::setenv("SDL_AUDIODRIVER", "dummy", 1);
+  // Ctrl+C and kill stop the run (SDL would turn them into a quit event nobody reads).
+  ::setenv("SDL_NO_SIGNAL_HANDLERS", "1", 1);
 
   std::printf("monkey: seed %llu, %ld inputs on %s\n", static_cast<unsigned long long>(O.Seed),
               O.Inputs, O.Data.c_str());
