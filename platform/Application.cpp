@@ -88,6 +88,13 @@ void TApplication::Run() {
   while (!terminated_) {
     ProcessMessages();
     if (terminated_) break;
+    // Frames keep to the display's refresh. Until the next one is due the loop waits for
+    // events, so that input and timer ticks are still handled as they come.
+    const int pace = OnIdle && mainForm_ ? mainForm_->MsUntilNextFrame() : 0;
+    if (pace > 0) {
+      HandleEvents(true, std::min(pace, MsToNextTimer()));
+      continue;
+    }
     bool done = true;
     try {
       done = DoIdle();

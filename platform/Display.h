@@ -57,11 +57,18 @@ class Display {
   // high-density screens); the mode's size when there is no window.
   void OutputSize(int& Width, int& Height) const;
   void WindowSize(int& Width, int& Height) const;
-  // Called by the form once per frame, in two steps: Upload takes the frame's pixels (the
-  // mode's size), Show puts them scaled into Target (output pixels), black around, and waits
-  // for the display's refresh.
-  void Upload(const TPixelView& Pixels);
+  // Called by the form for a frame whose picture changed, in two steps: Upload takes the
+  // frame's pixels (the mode's size; false when the window would not take them), Show puts
+  // them scaled into Target (output pixels), black around.
+  bool Upload(const TPixelView& Pixels);
   void Show(const TRect& Target);
+  // Called by the form after every frame, shown or unchanged: keeps the frames to the
+  // display's refresh (on the desktop by scheduling the next one, in the browser by waiting
+  // for its next animation frame).
+  void EndFrame(bool Shown);
+  // Called by the application loop: milliseconds until the next frame is due (0: now); the
+  // loop waits for events meanwhile.
+  int MsUntilNextFrame() const;
 
  private:
   struct Impl;

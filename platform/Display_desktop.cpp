@@ -14,6 +14,7 @@
 #include "platform/SdlHandles.h"
 
 #ifdef VORNU_HAVE_X11
+#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #endif
 
@@ -50,6 +51,47 @@ bool RealWindowSize(SDL_Window* Window, int& Width, int& Height) {
 #endif
 }
 
+// Whether a window manager runs on the window's screen: 1 yes, 0 no, -1 cannot be told (not
+// X11). Without one, nobody answers a request for full screen.
+int WindowManagerRunning(SDL_Window* Sdl) {
+#ifdef VORNU_HAVE_X11
+  SDL_SysWMinfo info;
+  SDL_VERSION(&info.version);
+  if (!Sdl || !SDL_GetWindowWMInfo(Sdl, &info) || info.subsystem != SDL_SYSWM_X11) {
+    return -1;
+  }
+  ::Display* d = info.info.x11.display;
+  // A compliant window manager names its check window on the root window, and the check
+  // window names itself again.
+  const Atom check = XInternAtom(d, "_NET_SUPPORTING_WM_CHECK", True);
+  if (check == None) return 0;
+  auto checkWindow = [&](::Window Of, ::Window& Out) {
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    const int status = XGetWindowProperty(d, Of, check, 0, 1, False, XA_WINDOW, &type, &format,
+                                          &count, &after, &data);
+    const bool found = status == Success && type == XA_WINDOW && format == 32 && count == 1;
+    if (found) Out = *reinterpret_cast<::Window*>(data);
+    if (data) XFree(data);
+    return found;
+  };
+  ::Window wm = 0, again = 0;
+  if (!checkWindow(DefaultRootWindow(d), wm)) return 0;
+  return checkWindow(wm, again) && again == wm ? 1 : 0;
+#else
+  (void)Sdl;
+  return -1;
+#endif
+}
+
+long long SteadyNs() {
+  return std::chrono::duration_cast<std::chrono::nanoseconds>(
+             std::chrono::steady_clock::now().time_since_epoch())
+      .count();
+}
+
 }  // namespace
 
 struct Display::Impl {
@@ -62,8 +104,9 @@ struct Display::Impl {
   bool fullScreen = false;
   bool bordered = true;
   bool deviceLost = false;
-  int barsPainted = 0;           // frames since the letterbox bars were last known to be wrong
-  long long nextPresentNs = 0;  // pacing where the renderer does not wait for vsync
+  int barsPainted = 0;       // frames since the letterbox bars were last known to be wrong
+  bool waitedForVsync = false;  // the last present returned at a refresh
+  long long nextFrameNs = 0;    // steady-clock time the next frame is due; 0: at once
 
   bool MakeRenderer() {
     SDL_Renderer* r = SDL_CreateRenderer(window.get(), -1, SDL_RENDERER_PRESENTVSYNC);
@@ -99,7 +142,10 @@ struct Display::Impl {
                             SDL_WINDOWPOS_CENTERED_DISPLAY(index));
       return;
     }
-    SDL_SetWindowFullscreen(w, SDL_WINDOW_FULLSCREEN_DESKTOP);
+    // Without a window manager nobody answers a request for full screen (the request itself
+    // waits for an answer): cover the monitor with a borderless window of its size instead.
+    const bool manager = HeadlessDriver() || WindowManagerRunning(w) != 0;
+    if (manager) SDL_SetWindowFullscreen(w, SDL_WINDOW_FULLSCREEN_DESKTOP);
     if (HeadlessDriver()) return;
     // SDL reports the size it asked for; where the window system can be asked, ask it.
     auto covers = [&] {
@@ -114,11 +160,11 @@ struct Display::Impl {
         SDL_Delay(10);
       }
     };
-    settle();
-    if (covers()) return;
-    // Without a window manager nothing makes the window full screen: cover the monitor with a
-    // borderless window of its size instead.
-    SDL_SetWindowFullscreen(w, 0);
+    if (manager) {
+      settle();
+      if (covers()) return;
+      SDL_SetWindowFullscreen(w, 0);
+    }
     SDL_SetWindowBordered(w, SDL_FALSE);
     SDL_SetWindowPosition(w, bounds.x, bounds.y);
     SDL_SetWindowSize(w, bounds.w, bounds.h);
@@ -126,25 +172,6 @@ struct Display::Impl {
     settle();
     if (!covers()) {
       std::fprintf(stderr, "vornu: the window could not be made full screen\n");
-    }
-  }
-
-  // Without vsync the frame pump would spin a core flat out; keep to the refresh rate.
-  void Pace() {
-    SDL_DisplayMode mode{};
-    int hz = 60;
-    if (SDL_GetWindowDisplayMode(window.get(), &mode) == 0 && mode.refresh_rate >= 30) {
-      hz = mode.refresh_rate;
-    }
-    const long long period = 1000000000LL / hz;
-    const long long now = std::chrono::duration_cast<std::chrono::nanoseconds>(
-                              std::chrono::steady_clock::now().time_since_epoch())
-                              .count();
-    if (nextPresentNs > now && nextPresentNs - now <= period) {
-      std::this_thread::sleep_for(std::chrono::nanoseconds(nextPresentNs - now));
-      nextPresentNs += period;
-    } else {
-      nextPresentNs = now + period;
     }
   }
 };
@@ -250,13 +277,14 @@ void Display::WindowSize(int& Width, int& Height) const {
   if (impl_->window) SDL_GetWindowSize(impl_->window.get(), &Width, &Height);
 }
 
-void Display::Upload(const TPixelView& Pixels) {
-  if (!impl_->renderer || !impl_->texture) return;
+bool Display::Upload(const TPixelView& Pixels) {
+  if (!impl_->renderer || !impl_->texture) return false;
   void* dst = nullptr;
   int pitch = 0;
-  if (SDL_LockTexture(impl_->texture.get(), nullptr, &dst, &pitch) != 0) return;
+  if (SDL_LockTexture(impl_->texture.get(), nullptr, &dst, &pitch) != 0) return false;
   ConvertToXrgb(Pixels, static_cast<std::uint8_t*>(dst), pitch);
   SDL_UnlockTexture(impl_->texture.get());
+  return true;
 }
 
 void Display::Show(const TRect& Target) {
@@ -284,8 +312,38 @@ void Display::Show(const TRect& Target) {
   }
   const SDL_Rect d{o.Left, o.Top, o.Width(), o.Height()};
   SDL_RenderCopy(r, impl_->texture.get(), nullptr, &d);
-  if (!(info.flags & SDL_RENDERER_PRESENTVSYNC) && !HeadlessDriver()) impl_->Pace();
   SDL_RenderPresent(r);
+  impl_->waitedForVsync = (info.flags & SDL_RENDERER_PRESENTVSYNC) != 0;
+}
+
+void Display::EndFrame(bool Shown) {
+  Impl& m = *impl_;
+  if (HeadlessDriver()) {
+    m.nextFrameNs = 0;
+    return;
+  }
+  const long long now = SteadyNs();
+  if (Shown && m.waitedForVsync) {
+    // The present returned at a refresh: the next frame may start at once, and one that shows
+    // nothing new keeps to the refresh from here.
+    m.nextFrameNs = now;
+    return;
+  }
+  SDL_DisplayMode mode{};
+  int hz = 60;
+  if (SDL_GetWindowDisplayMode(m.window.get(), &mode) == 0 && mode.refresh_rate >= 30) {
+    hz = mode.refresh_rate;
+  }
+  const long long period = 1000000000LL / hz;
+  const long long due = m.nextFrameNs + period;
+  // On time: keep the rhythm; fallen behind by more than a refresh: start it again from now.
+  m.nextFrameNs = (due > now && due - now <= period) ? due : now + period;
+}
+
+int Display::MsUntilNextFrame() const {
+  if (impl_->nextFrameNs == 0) return 0;
+  const long long left = impl_->nextFrameNs - SteadyNs();
+  return left <= 0 ? 0 : static_cast<int>((left + 999999) / 1000000);
 }
 
 }  // namespace vornu

@@ -1,6 +1,7 @@
 // The window in the browser: SDL's window is the page's canvas, kept at the mode's size; the
-// page scales it by whole steps (sharp pixels) and centres it. A frame is put on the canvas
-// whole, then the loop waits for the browser's next animation frame.
+// page scales it by whole steps (sharp pixels) and centres it. A frame whose picture changed is
+// put on the canvas whole; after every frame the loop waits for the browser's next animation
+// frame.
 #include <SDL.h>
 #include <emscripten.h>
 
@@ -101,20 +102,28 @@ void Display::OutputSize(int& Width, int& Height) const {
 
 void Display::WindowSize(int& Width, int& Height) const { OutputSize(Width, Height); }
 
-void Display::Upload(const TPixelView& Pixels) {
-  if (!impl_->window || impl_->xrgb.empty()) return;
+bool Display::Upload(const TPixelView& Pixels) {
+  if (!impl_->window || impl_->xrgb.empty()) return false;
   ConvertToXrgb(Pixels, reinterpret_cast<std::uint8_t*>(impl_->xrgb.data()), impl_->width * 4);
   // The canvas takes bytes in the order red, green, blue, alpha.
   for (std::size_t i = 0; i < impl_->xrgb.size(); ++i) {
     const std::uint32_t p = impl_->xrgb[i];
     impl_->rgba[i] = 0xFF000000u | ((p & 0xFF) << 16) | (p & 0xFF00) | ((p >> 16) & 0xFF);
   }
+  return true;
 }
 
 void Display::Show(const TRect&) {
   if (!impl_->window || impl_->rgba.empty()) return;
   PutFrame(impl_->rgba.data(), impl_->width, impl_->height);
-  NextAnimationFrame();
 }
+
+void Display::EndFrame(bool) {
+  // The canvas keeps what it shows, so an unchanged frame costs no upload; either way the
+  // browser paints at its own refresh, and the loop waits for it.
+  if (impl_->window) NextAnimationFrame();
+}
+
+int Display::MsUntilNextFrame() const { return 0; }
 
 }  // namespace vornu

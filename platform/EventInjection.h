@@ -18,5 +18,7 @@ enum class TFingerPhase { Down, Motion, Up };
 void InjectFinger(const TForm& Form, TFingerPhase Phase, long long Finger, int X, int Y);
 // Queues a typed character.
 void InjectKey(const TForm& Form, char Key);
+// Queues the window system's word that Form's window was uncovered and must be drawn again.
+void InjectWindowExposed(const TForm& Form);
 
 }  // namespace vornu

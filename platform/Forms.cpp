@@ -101,6 +101,7 @@ void TForm::SetDisplay(int Width, int Height, bool FullScreen) {
   if (SDL_WasInit(SDL_INIT_VIDEO) == 0) throw Exception("the display is not started");
   OpenWindow();
   display_->SetMode(Width, Height, FullScreen, BorderStyle != bsNone);
+  presents_.RequestRepaint();  // a new picture holds nothing yet
   displayWidth_ = Width;
   displayHeight_ = Height;
   fullScreen_ = FullScreen;
@@ -109,10 +110,14 @@ void TForm::SetDisplay(int Width, int Height, bool FullScreen) {
 void TForm::ToggleFullScreen() {
   if (!display_->WindowOpen() || displayWidth_ == 0) return;
   fullScreen_ = !fullScreen_;
+  presents_.RequestRepaint();
   display_->SetFullScreen(fullScreen_, BorderStyle != bsNone);
 }
 
-bool TForm::RestoreDisplay() { return display_->Restore(); }
+bool TForm::RestoreDisplay() {
+  presents_.RequestRepaint();
+  return display_->Restore();
+}
 
 TRect TForm::OutputRect() const {
   int ow = ClientWidth(), oh = ClientHeight();
@@ -169,8 +174,24 @@ void TForm::Present(const TPixelView& Pixels) {
   if (Pixels.Width != displayWidth_ || Pixels.Height != displayHeight_ || !Pixels.Pixels) {
     throw Exception("picture to show does not match the display size");
   }
-  display_->Upload(Pixels);
+  if (!presents_.Admit(Pixels)) {
+    // Nothing new to show: converting, uploading and scaling the same picture again would
+    // cost most of a frame's time for nothing.
+    display_->EndFrame(false);
+    return;
+  }
+  if (!display_->Upload(Pixels)) {
+    presents_.RequestRepaint();
+    display_->EndFrame(false);
+    return;
+  }
   display_->Show(OutputRect());
+  presents_.Shown();
+  display_->EndFrame(true);
+}
+
+int TForm::MsUntilNextFrame() const {
+  return display_->WindowOpen() && displayWidth_ > 0 ? display_->MsUntilNextFrame() : 0;
 }
 
 void TForm::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
@@ -287,7 +308,9 @@ void DeliverEvent(TForm& Form, const SDL_Event& e) {
   switch (e.type) {
     case SDL_WINDOWEVENT:
       if (e.window.windowID != id) return;
-      display.Invalidate();  // moved, resized, exposed: the bars may be gone
+      // Moved, resized, exposed, restored: the bars and the picture may be gone.
+      display.Invalidate();
+      Form.presents_.RequestRepaint();
       switch (e.window.event) {
         case SDL_WINDOWEVENT_CLOSE:
           Form.Close();
@@ -311,6 +334,7 @@ void DeliverEvent(TForm& Form, const SDL_Event& e) {
       display.MarkDeviceLost();
       [[fallthrough]];
     case SDL_RENDER_TARGETS_RESET:
+      Form.presents_.RequestRepaint();
       if (Form.OnDisplayLost) Form.OnDisplayLost(&Form);
       break;
     case SDL_MOUSEMOTION: {

@@ -10,6 +10,7 @@
 #include "platform/Application.h"
 #include "platform/Classes.h"
 #include "platform/Graphics.h"
+#include "platform/PresentFilter.h"
 
 union SDL_Event;
 class TForm;
@@ -106,8 +107,15 @@ class TForm : public TComponent {
   // Called on Alt+Enter: switches between full screen and a window.
   void ToggleFullScreen();
   // Called by the screen's flip once per frame: shows Pixels (DisplayWidth x DisplayHeight)
-  // on the window and waits for the display's refresh.
+  // on the window when they differ from the picture shown last or the window needs a
+  // repaint; an unchanged frame only keeps the rhythm of the display's refresh.
   void Present(const TPixelView& Pixels);
+  // Called by the application loop: milliseconds until the frame pump may run the next frame
+  // (0: now). The loop waits for events meanwhile, so frames keep to the display's refresh
+  // without a busy loop.
+  int MsUntilNextFrame() const;
+  // Frames really shown on the window since it was made.
+  std::uint64_t PresentCount() const { return presents_.ShownCount(); }
   // Called by the screen when it restores its surfaces: rebuilds what shows the display after
   // a loss; false (with the reason on stderr) if it cannot. Nothing to rebuild: true.
   bool RestoreDisplay();
@@ -148,6 +156,7 @@ class TForm : public TComponent {
   void OpenWindow();
   TFormSettings settings_;
   std::unique_ptr<vornu::Display> display_;
+  vornu::PresentFilter presents_;
   int displayWidth_ = 0;
   int displayHeight_ = 0;
   bool fullScreen_ = false;
