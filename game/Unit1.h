@@ -6,7 +6,6 @@
 #include <random>
 #include <string>
 
-#include "game/ScriptState.h"
 #include "platform/CheckedArray.h"
 #include "platform/Forms.h"
 #include "platform/MediaPlayer.h"
@@ -327,7 +326,4 @@ class TForm1 : public TForm {
     int X = 0;
     TRect Box;
   } LineOnSurface;
-
-  // ---- Scene scripts ----
-  TScriptState Script;
 };
