@@ -327,6 +327,9 @@ TEST_F(Drawing, TheTextLineShowsWhatIsUnderThePointerOrTheChosenVerb) {
       {"walking to use verb 4, the pointer on another hotspot",
        [&] { Menu(210, 60), H.Move(165, 112), H.Up(165, 112), H.Run(100), H.Move(30, 60); },
        "T4h10s1", 180},
+      {"walking to use verb 4, a press on floor",
+       [&] { Menu(210, 60), H.Move(165, 112), H.Up(165, 112), H.Run(100), H.Down(150, 150); },
+       "T4h10s1", 180},
       {"a verb being carried out once Pukki is there",
        [&] {
          H.Move(210, 60);

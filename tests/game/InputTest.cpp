@@ -297,6 +297,13 @@ TEST_F(InScene, InventoryClicksTakeCombineAndDrop) {
   H.Click(150, 150);  // ends the speech only
   H.Click(15, 20);
   EXPECT_EQ(F.HeldItem, 10);
+  // Pressed on an item, released on empty space: the press point decides, it stays held.
+  H.Move(15, 20);
+  H.Down(15, 20);
+  H.Move(150, 100);
+  H.Up(150, 100);
+  EXPECT_EQ(F.ItemInHand, 1);
+  EXPECT_EQ(F.HeldItem, 10);
   H.Click(150, 100);  // empty inventory space drops it
   EXPECT_EQ(F.ItemInHand, 0);
   EXPECT_EQ(F.HeldItem, 0);

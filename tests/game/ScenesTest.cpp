@@ -147,3 +147,18 @@ TEST(ScenesFailing, ShortHotspotMapReadsTheRestAs26) {
   EXPECT_EQ(H.F().HotspotMap[200][60], 26);
   EXPECT_EQ(H.F().PukkiInScene, 0);  // the load went on to the end
 }
+
+TEST_F(Scenes, WhatEachSceneAllows) {
+  // Pukki shown, verb menu, inventory: close-ups show no Pukki, the map allows nothing.
+  const bool Allows[14][3] = {{false, false, false}, {true, true, true},  {false, true, true},
+                              {false, true, true},   {true, true, true},  {false, true, true},
+                              {true, true, true},    {false, true, true}, {false, true, true},
+                              {true, true, true},    {true, true, true},  {false, true, true},
+                              {true, true, true},    {true, true, true}};
+  for (int S = 0; S <= 13; ++S) {
+    F.LoadScene(static_cast<std::uint16_t>(S));
+    EXPECT_EQ(F.PukkiInScene, Allows[S][0]) << "scene " << S;
+    EXPECT_EQ(F.MenuAllowed, Allows[S][1]) << "scene " << S;
+    EXPECT_EQ(F.InventoryAllowed, Allows[S][2]) << "scene " << S;
+  }
+}

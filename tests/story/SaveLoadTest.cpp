@@ -365,13 +365,13 @@ TEST(SaveFile, EveryLineWrittenAndReadInTheTablesOrder) {
 
   // Another pattern written by hand is read back into the same places.
   const TPattern Loaded{4};
-  WriteFile("savegame.dat", JoinCrLf(FileOf(Loaded, 3, 61, 72, 11)));
+  WriteFile("savegame.dat", JoinCrLf(FileOf(Loaded, 3, 61, 72, 13)));
   G.Click();
   G.F().LoadGame();
   EXPECT_EQ(G.F().PukkiDirection, 3);
   EXPECT_EQ(G.F().PukkiX, 61);
   EXPECT_EQ(G.F().PukkiY, 72);
-  EXPECT_EQ(G.F().CurrentScene, 11);
+  EXPECT_EQ(G.F().CurrentScene, 13);
   int Wrong = 0;
   for (int S = 1; S <= 20; ++S) {
     for (int K = 1; K <= 100; ++K) Wrong += G.F().SceneFlags[S][K] != (Loaded.Flag(S, K) ? 1 : 0);
