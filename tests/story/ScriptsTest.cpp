@@ -316,35 +316,10 @@ TEST(Default, TheMapRunsNoSceneAction) {
   EXPECT_TRUE(G.Said().empty());
 }
 
-namespace {
-
-// The shapes, step by step: a wait or a speech, the flags they show, the pointer.
-std::vector<std::string> DoorSteps(int Scene, int H, int Flag) {
-  const std::string F = " +[" + std::to_string(Scene) + "][" + std::to_string(Flag) + "]";
-  return {"w700 no pointer", "w1000" + F + " no pointer", Reply(Scene, 2, H) + F + " no pointer",
-          "w700" + F + " no pointer"};
-}
-std::vector<std::string> Then(std::vector<std::string> Steps, const std::string& End) {
-  Steps.push_back(End);
-  return Steps;
-}
-std::vector<std::string> PassageSteps(int Scene, int Flag, int To) {
-  const std::string F = " +[" + std::to_string(Scene) + "][" + std::to_string(Flag) + "]";
-  return {"w700 no pointer", "w1000" + F + " no pointer", "= scene " + std::to_string(To)};
-}
-std::vector<std::string> ExitSteps(int Scene, int Verb, int H, int To) {
-  return {Reply(Scene, Verb, H), "= scene " + std::to_string(To)};
-}
-std::vector<std::string> PickUpSteps(int Scene, int H, int Flag, int Item) {
-  return {Reply(Scene, 2, H), "= scene " + std::to_string(Scene) + " +[" + std::to_string(Scene) +
-                                  "][" + std::to_string(Flag) + "] hide (" + std::to_string(Scene) +
-                                  "," + std::to_string(H) + ") items " + std::to_string(Item)};
-}
-
-}  // namespace
-
 TEST(Timeline, EveryRoomScriptStepByStep) {
-  using story::TScriptCase;
+  using namespace story;
+  const std::string NoPointer = " no pointer";
+  // clang-format off
   const std::vector<TScriptCase> Cases = {
       {"kitchen 10", 1, 10, 2, {}, {}, {}, Then(DoorSteps(1, 10, 1), "= scene 3")},
       {"kitchen 12", 1, 12, 2, {}, {}, {}, Then(DoorSteps(1, 12, 3), "= scene 1")},
@@ -372,61 +347,23 @@ TEST(Timeline, EveryRoomScriptStepByStep) {
       {"yard 4, verb 2", 9, 4, 2, {}, {}, {}, ExitSteps(9, 2, 4, 0)},
       {"yard 4, verb 3", 9, 4, 3, {}, {}, {}, ExitSteps(9, 3, 4, 0)},
       {"yard 4, verb 4", 9, 4, 4, {}, {}, {}, ExitSteps(9, 4, 4, 0)},
-      {"yard 3",
-       9,
-       3,
-       2,
-       {},
-       {},
-       {},
-       {Reply(9, 2, 3) + " no pointer", "= scene 10 at (89,143) facing 0"}},
+      {"yard 3", 9, 3, 2, {}, {}, {}, {Reply(9, 2, 3) + NoPointer, "= scene 10 at (89,143) facing 0"}},
       {"yard 3, verb 3", 9, 3, 3, {}, {}, {}, {Reply(9, 3, 3), "= scene 9"}},
       {"yard 1, bolted", 9, 1, 2, {}, {}, {}, {Reply(9, 2, 1), "= scene 9"}},
-      {"yard 1, unbolted",
-       9,
-       1,
-       2,
-       {{10, 4}},
-       {},
-       {},
-       {"w700 +[9][1]", "= scene 10 at (112,83) facing 6"}},
-      {"storeroom 15",
-       10,
-       15,
-       2,
-       {},
-       {},
-       {},
-       {"w700 +[10][1]", Reply(10, 2, 15) + " +[10][1]",
-        "= scene 9 +[10][4] at (77,113) facing 4"}},
-      {"storeroom 15 again",
-       10,
-       15,
-       2,
-       {{10, 4}},
-       {},
-       {},
+      {"yard 1, unbolted", 9, 1, 2, {{10, 4}}, {}, {}, {"w700 +[9][1]", "= scene 10 at (112,83) facing 6"}},
+      {"storeroom 15", 10, 15, 2, {}, {}, {},
+       {"w700 +[10][1]", Reply(10, 2, 15) + " +[10][1]", "= scene 9 +[10][4] at (77,113) facing 4"}},
+      {"storeroom 15 again", 10, 15, 2, {{10, 4}}, {}, {},
        {"w700 +[10][1]", "w100 +[10][1]", "= scene 9 at (77,113) facing 4"}},
-      {"storeroom 3",
-       10,
-       3,
-       2,
-       {},
-       {},
-       {},
-       {"w700 +[10][2] no pointer", Reply(10, 2, 3) + " +[10][2] no pointer",
-        "w700 +[10][2] no pointer", "= scene 11"}},
-      {"storeroom 16",
-       10,
-       16,
-       2,
-       {{10, 3}},
-       {{10, 16}},
-       {},
+      {"storeroom 3", 10, 3, 2, {}, {}, {},
+       {"w700 +[10][2]" + NoPointer, Reply(10, 2, 3) + " +[10][2]" + NoPointer, "w700 +[10][2]" + NoPointer,
+        "= scene 11"}},
+      {"storeroom 16", 10, 16, 2, {{10, 3}}, {{10, 16}}, {},
        {Reply(10, 2, 16), "w700 -[10][3]", "= scene 10 -[10][3] hide (10,16) items 13"}},
       {"chest 1", 11, 1, 2, {}, {}, {}, ExitSteps(11, 2, 1, 10)},
       {"chest 2", 11, 2, 2, {}, {}, {}, PickUpSteps(11, 2, 1, 8)},
   };
+  // clang-format on
   StoryGame G;
   story::PlayEach(G, Cases);
 }

@@ -314,6 +314,36 @@ struct TScriptCase {
   std::vector<std::string> Steps;
 };
 
+// The shapes, step by step: a wait or a speech, the flags they show, the pointer.
+inline std::vector<std::string> DoorSteps(int Scene, int H, int Flag) {
+  const std::string F = " +[" + std::to_string(Scene) + "][" + std::to_string(Flag) + "]";
+  return {"w700 no pointer", "w1000" + F + " no pointer",
+          FixtureReply(Scene, 2, H) + F + " no pointer", "w700" + F + " no pointer"};
+}
+inline std::vector<std::string> Then(std::vector<std::string> Steps, const std::string& End) {
+  Steps.push_back(End);
+  return Steps;
+}
+inline std::vector<std::string> PassageSteps(int Scene, int Flag, int To) {
+  const std::string F = " +[" + std::to_string(Scene) + "][" + std::to_string(Flag) + "]";
+  return {"w700 no pointer", "w1000" + F + " no pointer", "= scene " + std::to_string(To)};
+}
+inline std::vector<std::string> ExitSteps(int Scene, int Verb, int H, int To) {
+  return {FixtureReply(Scene, Verb, H), "= scene " + std::to_string(To)};
+}
+inline std::vector<std::string> PickUpSteps(int Scene, int H, int Flag, int Item) {
+  return {FixtureReply(Scene, 2, H), "= scene " + std::to_string(Scene) + " +[" +
+                                         std::to_string(Scene) + "][" + std::to_string(Flag) +
+                                         "] hide (" + std::to_string(Scene) + "," +
+                                         std::to_string(H) + ") items " + std::to_string(Item)};
+}
+
+inline std::vector<std::string> With(std::vector<std::string> Steps,
+                                     std::initializer_list<std::string> More) {
+  Steps.insert(Steps.end(), More.begin(), More.end());
+  return Steps;
+}
+
 // Plays every case on one game, each from a fresh state, and compares the timelines.
 inline void PlayEach(StoryGame& G, const std::vector<TScriptCase>& Cases) {
   for (const TScriptCase& C : Cases) {
