@@ -276,23 +276,8 @@ TEST_F(Drawing, ComposedTextLineGivesThePixelsOfTheTwoPassDrawing) {
 TEST_F(Drawing, TheTextLineShowsWhatIsUnderThePointerOrTheChosenVerb) {
   using vornu::W;
   auto Reset = [this] {
-    F.Timer2->SetEnabled(false);
-    F.Timer4->SetEnabled(false);
-    F.CursorShown = 1;
-    F.MenuOpen = 0;
-    F.SelectedVerb = 1;
-    F.InventoryOpen = 0;
-    F.ItemInHand = 0;
-    F.HeldItem = 0;
-    F.SpeechActive = 0;
     F.HotspotHidden[1][10] = 0;
-    F.LoadScene(1);
-    F.PukkiTargetX = F.PukkiX;  // he stands
-    F.PukkiTargetY = F.PukkiY;
-    F.ClearInventory();
-    F.AddItem(5);
-    F.AddItem(6);
-    H.Move(150, 150);
+    H.Calm({5, 6});
     H.Frame();
   };
   auto Hold = [this](int Item) {

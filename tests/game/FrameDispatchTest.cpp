@@ -19,22 +19,7 @@ struct Dispatch : ::testing::Test {
     H.SkipIntro();
     H.Run(1000);
   }
-  // Scene 1 with nothing under way.
-  void Calm() {
-    F.LoadScene(1);
-    F.Timer2->SetEnabled(false);
-    F.Timer3->SetEnabled(false);
-    F.Timer4->SetEnabled(false);
-    F.SpeechActive = 0;
-    F.MenuOpen = 0;
-    F.InventoryOpen = 0;
-    F.ItemInHand = 0;
-    F.CursorShown = 1;
-    F.ClearInventory();
-    F.AddItem(3);
-    F.AddItem(5);
-    H.Move(150, 150);
-  }
+  void Calm() { H.Calm({3, 5}); }
   void Say() {
     SayStr S;
     F.StringToSayStr("Hei", S);

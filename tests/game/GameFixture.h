@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <vector>
@@ -348,6 +349,22 @@ class THarness {
     Frame();
     ASSERT_EQ(F().IntroActive, 0);
     ASSERT_EQ(F().CurrentScene, 1);
+  }
+
+  // Scene 1 with nothing under way: no timer, speech, menu, inventory or held item, the pointer
+  // shown on floor, Pukki standing where he is, carrying Items.
+  void Calm(std::initializer_list<int> Items) {
+    TForm1& G = F();
+    G.LoadScene(1);
+    for (TTimer* T : {G.Timer2.get(), G.Timer3.get(), G.Timer4.get()}) T->SetEnabled(false);
+    G.SpeechActive = G.MenuOpen = G.InventoryOpen = G.ItemInHand = 0;
+    G.HeldItem = 0;
+    G.SelectedVerb = G.CursorShown = 1;
+    G.PukkiTargetX = G.PukkiX;
+    G.PukkiTargetY = G.PukkiY;
+    G.ClearInventory();
+    for (int I : Items) G.AddItem(static_cast<std::uint16_t>(I));
+    Move(150, 150);
   }
 
   // Form coordinates of a logical point (the large build doubles them).
