@@ -180,7 +180,8 @@ class TForm1 : public TForm {
   void SayUseFailReply();
   // Loads a Windows bitmap file onto a surface at (0, 0) through BitmapLoader.
   void LoadPicture(TGXSurface& Surface, const std::string& Path);
-  // Plays a MIDI file from its start on MediaPlayer1.
+  // Plays a MIDI file from its start on MediaPlayer1; one that cannot play leaves the game
+  // silent, with one trace line (start-up has checked both tunes).
   void PlayMusic(const std::string& Path);
   // Closes the form, which ends the program.
   void CloseForm();
