@@ -314,6 +314,9 @@ class TForm1 : public TForm {
   std::uint8_t SpeechActive = 0;
   std::uint8_t Speaker = 1;
   SayStr CurrentSpeech;
+  // The mouse buttons held down now (bit 1 << TMouseButton): while any is, a speech does not
+  // end by time.
+  std::uint8_t ButtonsHeld = 0;
 
   // What the two text surfaces hold, so that an unchanged text is not composed again.
   struct {
