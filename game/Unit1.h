@@ -209,6 +209,9 @@ class TForm1 : public TForm {
   std::uint16_t ItemInSlotAt(int X, int Y) const;
   // Reads a hotspot map file into HotspotMap; a file that cannot be read throws naming it.
   void ParseHotspotMapInto(const std::string& Path);
+  // Reads a scene object file into the hotspot tables (walk points, texts, replies); a broken
+  // file throws EGameFile naming it and changes none of them.
+  void ReadObjectFile(const std::string& Path);
   // The three views of the frame.
   void IntroFrame();
   void EndingFrame();
