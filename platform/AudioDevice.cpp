@@ -233,6 +233,7 @@ void Drain(SDL_AudioStream* Stream, std::vector<std::uint8_t>& Out, std::size_t 
     if (got == 0) return;
     const std::size_t keep = std::min(static_cast<std::size_t>(got), Want - Out.size());
     Out.insert(Out.end(), piece, piece + keep);
+    if (Out.size() == Want) return;  // the rest is the silence after the sound
   }
 }
 
@@ -271,9 +272,10 @@ SoundChunk::SoundChunk(const void* Data, std::size_t Bytes, int SamplesPerSec, i
     if (SDL_AudioStreamPut(stream.get(), in + at, static_cast<int>(n)) != 0) ConversionFailed();
     Drain(stream.get(), out, want);
   }
-  // The resampler holds back the last few hundred frames even when flushed: a piece of
-  // silence after the sound pushes them out, and only the sound's own length is kept.
-  const std::vector<std::uint8_t> silence(kPiece, BitsPerSample == 8 ? 0x80 : 0);
+  // The resampler holds back the last few hundred frames even when flushed: silence after the
+  // sound pushes them out, and only the sound's own length is kept.
+  constexpr std::size_t kTailFrames = 2048;
+  const std::vector<std::uint8_t> silence(kTailFrames * frame, BitsPerSample == 8 ? 0x80 : 0);
   if (SDL_AudioStreamPut(stream.get(), silence.data(), static_cast<int>(silence.size())) != 0 ||
       SDL_AudioStreamFlush(stream.get()) != 0) {
     ConversionFailed();
