@@ -36,4 +36,33 @@ bool Untouched();
 // Stops the fuzz run: an exception nothing in the game should raise, or a broken invariant.
 [[noreturn]] void Fault(const char* What);
 
+// Puts the game back (Reset), writes the input as the file Rel and lets Read read it; returns
+// whether the file was accepted. A refusal (an exception of type Refusal naming the file)
+// must leave the game untouched; any other exception is a fault.
+template <typename Refusal, typename Reader>
+bool Feed(const std::string& Rel, const std::uint8_t* Data, std::size_t Size, Reader&& Read) {
+  Reset();
+  WriteFile(Rel, Data, Size);
+  try {
+    Read();
+    return true;
+  } catch (const Refusal& e) {
+    if (std::string(e.what()).find(Rel) == std::string::npos) Fault(e.what());
+  } catch (const std::exception& e) {
+    Fault(e.what());
+  }
+  if (!Untouched()) Fault("a refused file changed the game");
+  return false;
+}
+
+// Runs Play, the game going on with what a file gave it; any exception is a fault.
+template <typename Play>
+void Guarded(Play&& P) {
+  try {
+    P();
+  } catch (const std::exception& e) {
+    Fault(e.what());
+  }
+}
+
 }  // namespace fuzzgame

@@ -13,14 +13,10 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   TForm1& F = fuzzgame::Game();
-  fuzzgame::Reset();
-  fuzzgame::WriteFile("scenes/fuzz.dat", data, size);
-  try {
-    F.ParseHotspotMapInto("scenes/fuzz.dat");
-  } catch (const std::exception& e) {
-    fuzzgame::Fault(e.what());  // any content is a map
-  }
-  try {
+  // Any content is a map: only a file that cannot be read is refused.
+  fuzzgame::Feed<vornu::EGameFile>("scenes/fuzz.dat", data, size,
+                                   [&] { F.ParseHotspotMapInto("scenes/fuzz.dat"); });
+  fuzzgame::Guarded([&] {
     // The pointer over the whole screen (the 320 x 200 build: display pixels are logical).
     for (int Y = 0; Y < 200; Y += 19) {
       for (int X = 0; X < 320; X += 15) F.FormMouseMove(nullptr, 0, X, Y);
@@ -38,8 +34,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     F.ShortestWay(-5, -5, 400, 300);
     F.ShortestWay(319, 199, 0, 0);
-  } catch (const std::exception& e) {
-    fuzzgame::Fault(e.what());
-  }
+  });
   return 0;
 }

@@ -7,40 +7,18 @@
 #include "fuzz/FuzzGame.h"
 #include "game/SceneFiles.h"
 
-namespace {
-
-std::string gOriginal;
-
-}  // namespace
-
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
   fuzzgame::Start("items", argc, argv);
-  gOriginal = vornu::ReadWholeFile("items/items.txt");
   return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   TForm1& F = fuzzgame::Game();
-  fuzzgame::Reset();
-  fuzzgame::WriteFile("items/items.txt", data, size);
-  bool Refused = false;
-  try {
-    F.ReadItemDataFile();
-  } catch (const vornu::EGameFile& e) {
-    if (std::string(e.what()).find("items/items.txt") == std::string::npos) {
-      fuzzgame::Fault(e.what());
-    }
-    Refused = true;
-  } catch (const std::exception& e) {
-    fuzzgame::Fault(e.what());
-  }
-  fuzzgame::WriteFile("items/items.txt", reinterpret_cast<const std::uint8_t*>(gOriginal.data()),
-                      gOriginal.size());
-  if (Refused) {
-    if (!fuzzgame::Untouched()) fuzzgame::Fault("a refused item file changed the game");
+  if (!fuzzgame::Feed<vornu::EGameFile>("items/items.txt", data, size,
+                                        [&] { F.ReadItemDataFile(); })) {
     return 0;
   }
-  try {
+  fuzzgame::Guarded([&] {
     for (int I = 1; I <= 13; ++I) F.AddItem(static_cast<std::uint16_t>(I));
     F.InventoryOpen = 1;
     // The pointer over each slot shows the item's name; with item 3 held, the combine line.
@@ -60,8 +38,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     F.SpeechActive = 0;
     F.SayUseFailReply();
     fuzzgame::Frame();
-  } catch (const std::exception& e) {
-    fuzzgame::Fault(e.what());
-  }
+  });
   return 0;
 }

@@ -14,25 +14,12 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   TForm1& F = fuzzgame::Game();
-  fuzzgame::Reset();
-  fuzzgame::WriteFile("scenes/fuzz.obj", data, size);
-  bool Refused = false;
-  try {
-    F.ReadObjectFile("scenes/fuzz.obj");
-  } catch (const vornu::EGameFile& e) {
-    if (std::string(e.what()).find("scenes/fuzz.obj") == std::string::npos) {
-      fuzzgame::Fault(e.what());
-    }
-    Refused = true;
-  } catch (const std::exception& e) {
-    fuzzgame::Fault(e.what());
-  }
-  if (Refused) {
-    // A broken object file changes none of the scene's tables.
-    if (!fuzzgame::Untouched()) fuzzgame::Fault("a refused object file changed the game");
+  // A broken object file changes none of the scene's tables.
+  if (!fuzzgame::Feed<vornu::EGameFile>("scenes/fuzz.obj", data, size,
+                                        [&] { F.ReadObjectFile("scenes/fuzz.obj"); })) {
     return 0;
   }
-  try {
+  fuzzgame::Guarded([&] {
     const std::vector<vornu::TObjectRecord> Records =
         vornu::ParseObjectFile(std::string_view(reinterpret_cast<const char*>(data), size), "x");
     int Shown = 0;
@@ -55,8 +42,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       F.SpeechActive = 0;
       if (F.WayPointCount > 20) fuzzgame::Fault("walk state out of range");
     }
-  } catch (const std::exception& e) {
-    fuzzgame::Fault(e.what());
-  }
+  });
   return 0;
 }

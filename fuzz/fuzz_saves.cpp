@@ -14,20 +14,8 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   TForm1& F = fuzzgame::Game();
-  fuzzgame::Reset();
-  fuzzgame::WriteFile("savegame.dat", data, size);
-  try {
-    F.LoadGame();
-  } catch (const EInOutError& e) {
-    if (std::string(e.what()).find("savegame.dat") == std::string::npos) {
-      fuzzgame::Fault(e.what());
-    }
-    if (!fuzzgame::Untouched()) fuzzgame::Fault("a refused save file changed the game");
-    return 0;
-  } catch (const std::exception& e) {
-    fuzzgame::Fault(e.what());
-  }
-  try {
+  if (!fuzzgame::Feed<EInOutError>("savegame.dat", data, size, [&] { F.LoadGame(); })) return 0;
+  fuzzgame::Guarded([&] {
     if (F.CurrentScene < 1 || F.CurrentScene > 13 || F.InventoryCount > 13) {
       fuzzgame::Fault("a loaded game outside the game's ranges");
     }
@@ -41,8 +29,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     F.InventoryOpen = F.InventoryAllowed;
     F.FormMouseMove(nullptr, 0, 15, 20);
     fuzzgame::Frame();
-  } catch (const std::exception& e) {
-    fuzzgame::Fault(e.what());
-  }
+  });
   return 0;
 }
