@@ -12,7 +12,8 @@ PACKAGES := cmake make g++ pkg-config clang libclang-rt-14-dev \
   libgtest-dev libgmock-dev libbenchmark-dev
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: all deps configure build run demo test test-asan fuzz-build test-fuzz fuzz-long bench clean
+.PHONY: all deps configure build run demo test test-asan fuzz-build test-fuzz fuzz-long bench \
+  bench-program monkey monkey-asan clean
 
 all: build
 
@@ -65,8 +66,30 @@ FUZZ_TARGETS ?=
 fuzz-long: fuzz-build
 	fuzz/long-run.sh $(FUZZ_BUILD) $(FUZZ_SECONDS) $(FUZZ_PARALLEL) $(FUZZ_TARGETS)
 
+# The whole game played by a seeded random player for a million inputs, every invariant checked
+# after each; MONKEY_INPUTS=n for another count, SEED=n to replay a run (a failure prints both).
+MONKEY_INPUTS ?= 1000000
+MONKEY_ARGS = --inputs $(MONKEY_INPUTS) $(if $(SEED),--seed $(SEED)) --progress 100000
+MONKEY = tests/monkey/driver/vornu-monkey
+
+monkey: build
+	$(BUILD)/$(MONKEY) $(MONKEY_ARGS) $(GAME_DIR)
+
+monkey-asan: deps
+	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DVORNU_SANITIZE=ON -DVORNU_BENCH=OFF
+	cmake --build $(ASAN_BUILD) -j $(JOBS) --target vornu-monkey
+	ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+	  $(ASAN_BUILD)/$(MONKEY) $(MONKEY_ARGS) $(ASAN_BUILD)/vornu
+
+# Speed benchmarks of the parts, then the whole program under a private X server.
 bench: build
 	@for b in $(BUILD)/bench/bench_*; do [ -x "$$b" ] && SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy "$$b"; done
+	$(MAKE) bench-program
+
+BENCH_RUNS ?= 3
+bench-program: build
+	@$(MAKE) --no-print-directory deps PACKAGES="xvfb xdotool python3"
+	python3 bench/whole_program.py $(GAME_DIR) --runs $(BENCH_RUNS)
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)

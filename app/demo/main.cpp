@@ -14,6 +14,7 @@
 #include <filesystem>
 #include <string>
 
+#include "app/demo/ScratchDir.h"
 #include "app/demo/Walkthrough.h"
 #include "engine/GX.h"
 #include "game/Unit1.h"
@@ -43,38 +44,16 @@ class QueueSink : public walkthrough::InputSink {
 
 namespace fs = std::filesystem;
 
-// The demo plays in a scratch directory that shows the game's data folders, so that its
-// saving never touches the player's own savegame.dat.
-class ScratchDir {
- public:
-  ScratchDir() {
-    fs::path Data = fs::current_path();
-    if (!fs::exists(Data / "scenes")) Data = fs::read_symlink("/proc/self/exe").parent_path();
-    if (!fs::exists(Data / "scenes")) {
-      throw std::runtime_error("no game data (scenes/) beside the program or in " +
-                               fs::current_path().string());
-    }
-    std::string Template = (fs::temp_directory_path() / "vornu-demo-XXXXXX").string();
-    if (::mkdtemp(Template.data()) == nullptr) {
-      throw std::runtime_error("cannot make a scratch directory in " +
-                               fs::temp_directory_path().string());
-    }
-    dir_ = Template;
-    for (const char* Folder : {"scenes", "sprites", "items", "music"}) {
-      fs::create_directory_symlink(fs::absolute(Data / Folder), dir_ / Folder);
-    }
-    old_ = fs::current_path();
-    fs::current_path(dir_);
+// The game data: in the current directory, or beside the program.
+fs::path GameData() {
+  fs::path Data = fs::current_path();
+  if (!fs::exists(Data / "scenes")) Data = fs::read_symlink("/proc/self/exe").parent_path();
+  if (!fs::exists(Data / "scenes")) {
+    throw std::runtime_error("no game data (scenes/) beside the program or in " +
+                             fs::current_path().string());
   }
-  ~ScratchDir() {
-    std::error_code Ignored;
-    fs::current_path(old_, Ignored);
-    fs::remove_all(dir_, Ignored);
-  }
-
- private:
-  fs::path dir_, old_;
-};
+  return Data;
+}
 
 }  // namespace
 
@@ -99,7 +78,7 @@ int main(int argc, char** argv) {
   walkthrough::BuildFullGame(Player);
 
   try {
-    ScratchDir Scratch;
+    walkthrough::ScratchDir Scratch(GameData(), "vornu-demo");
     Application->Initialize();
     TForm1Settings Settings;  // the vornu build: 640 x 400, halved mouse, cleared back surface
     TForm1 Form(Settings);
