@@ -12,8 +12,8 @@ PACKAGES := cmake make g++ pkg-config clang libclang-rt-14-dev \
   libgtest-dev libgmock-dev libbenchmark-dev
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: all deps configure build run demo test test-asan test-fuzz bench bench-program monkey \
-  monkey-asan clean
+.PHONY: all deps configure build run demo test test-asan fuzz-build test-fuzz fuzz-long bench \
+  bench-program monkey monkey-asan clean
 
 all: build
 
@@ -50,10 +50,21 @@ test-asan: deps
 	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	  ctest --output-on-failure -j $(JOBS)
 
-test-fuzz: deps
+fuzz-build: deps
 	cmake -S . -B $(FUZZ_BUILD) -DVORNU_FUZZ=ON -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++
 	cmake --build $(FUZZ_BUILD) -j $(JOBS)
-	cd $(FUZZ_BUILD) && ctest --output-on-failure
+
+# Every fuzz target for a few seconds.
+test-fuzz: fuzz-build
+	cd $(FUZZ_BUILD) && ctest --output-on-failure -j $(JOBS)
+
+# Every fuzz target (or those of FUZZ_TARGETS) for FUZZ_SECONDS each, FUZZ_PARALLEL at a time,
+# with executions, coverage, peak memory and findings per target.
+FUZZ_SECONDS ?= 600
+FUZZ_PARALLEL ?= 1
+FUZZ_TARGETS ?=
+fuzz-long: fuzz-build
+	fuzz/long-run.sh $(FUZZ_BUILD) $(FUZZ_SECONDS) $(FUZZ_PARALLEL) $(FUZZ_TARGETS)
 
 # The whole game played by a seeded random player for a million inputs, every invariant checked
 # after each; MONKEY_INPUTS=n for another count, SEED=n to replay a run (a failure prints both).
