@@ -6,16 +6,21 @@ BUILD ?= build
 ASAN_BUILD ?= build-asan
 FUZZ_BUILD ?= build-fuzz
 GAME_DIR := $(BUILD)/vornu
+# The build that `make install` and `make package` ship (packaging/release-build).
+RELEASE_BUILD ?= build-release
+PREFIX ?= /usr/local
 # Compiler warnings stop the build only when asked for: the tests ask.
 WERROR ?= OFF
-test test-asan test-fuzz: WERROR = ON
+test test-asan test-fuzz test-package: WERROR = ON
 
 PACKAGES := cmake make g++ pkg-config clang libclang-rt-14-dev \
   libsdl2-dev libsdl2-mixer-dev libsdl2-image-dev timgm6mb-soundfont \
-  libgtest-dev libgmock-dev libbenchmark-dev
+  libgtest-dev libgmock-dev libbenchmark-dev \
+  dpkg-dev lintian desktop-file-utils appstream
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: all deps configure build run demo test test-asan test-fuzz bench clean
+.PHONY: all deps configure build run demo test test-asan test-fuzz bench clean \
+  release install package test-package
 
 all: build
 
@@ -45,6 +50,7 @@ test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 	$(MAKE) test-asan
 	$(MAKE) test-fuzz
+	$(MAKE) test-package
 
 test-asan: deps
 	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DVORNU_SANITIZE=ON -DVORNU_BENCH=OFF \
@@ -59,8 +65,28 @@ test-fuzz: deps
 	cmake --build $(FUZZ_BUILD) -j $(JOBS)
 	cd $(FUZZ_BUILD) && ctest --output-on-failure
 
+# Release build with Debian's hardening flags, installed below PREFIX (DESTDIR honoured).
+release: deps
+	packaging/release-build $(RELEASE_BUILD) $(PREFIX) $(JOBS) $(WERROR)
+
+install: release
+	DESTDIR="$(DESTDIR)" cmake --install $(RELEASE_BUILD) --strip
+
+# vornu_VERSION_ARCH.deb in this folder.
+package: override PREFIX = /usr
+package: release
+	packaging/make-deb $(RELEASE_BUILD) .
+
+# The package checked with lintian and the validators, and played from an unpacked copy.
+test-package: override PREFIX = /usr
+test-package: package
+	rm -rf $(RELEASE_BUILD)/install-check
+	$(MAKE) install PREFIX=/usr WERROR=$(WERROR) DESTDIR=$(abspath $(RELEASE_BUILD))/install-check
+	packaging/check-package $$(cut -d' ' -f1 $(RELEASE_BUILD)/debian/files) \
+	  $(RELEASE_BUILD)/install-check
+
 bench: build
 	@for b in $(BUILD)/bench/bench_*; do [ -x "$$b" ] && SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy "$$b"; done
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(RELEASE_BUILD)
