@@ -19,7 +19,7 @@ PACKAGES := cmake make g++ pkg-config clang libclang-rt-14-dev \
   dpkg-dev lintian desktop-file-utils appstream
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: all deps configure build run demo test test-asan test-fuzz bench clean \
+.PHONY: all deps configure build run demo test test-asan test-fuzz bench bench-program clean \
   release install package test-package
 
 all: build
@@ -85,8 +85,15 @@ test-package: package
 	packaging/check-package $$(cut -d' ' -f1 $(RELEASE_BUILD)/debian/files) \
 	  $(RELEASE_BUILD)/install-check
 
+# Speed benchmarks of the parts, then the whole program under a private X server.
 bench: build
 	@for b in $(BUILD)/bench/bench_*; do [ -x "$$b" ] && SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy "$$b"; done
+	$(MAKE) bench-program
+
+BENCH_RUNS ?= 3
+bench-program: build
+	@$(MAKE) --no-print-directory deps PACKAGES="xvfb xdotool python3"
+	python3 bench/whole_program.py $(GAME_DIR) --runs $(BENCH_RUNS)
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(RELEASE_BUILD)

@@ -28,10 +28,10 @@ void BM_FrameTimer200TicksOf50ms(benchmark::State& state) {
     TSuperTimer timer;
     timer.SetThreadPriority(tpNormal);
     timer.SetInterval(50);
-    std::int32_t due = 0;
+    std::uint32_t due = 0;
     timer.OnTimer = [&](TObject*) {
       const auto now = std::chrono::steady_clock::now();
-      const auto scheduled = vornu::RealClockInstant(static_cast<std::uint32_t>(due));
+      const auto scheduled = vornu::RealClockInstant(due);
       lateMs.push_back(std::chrono::duration<double, std::milli>(now - scheduled).count());
       due = timer.NextTick();
       if (lateMs.size() == 200) {

@@ -35,18 +35,22 @@ namespace {
 // the deadline would risk waking late, spinning any longer only burns a core.
 constexpr auto kSpin = std::chrono::microseconds(1000);
 
-std::int32_t Reading() { return static_cast<std::int32_t>(timeGetTime()); }
+std::uint32_t Reading() { return timeGetTime(); }
 
 }  // namespace
 
 // ---- Worker ----
 
-TTimerThread::TTimerThread(TSuperTimer& Timer)
-    : timer_(Timer), thread_([this](std::stop_token Stop) { Execute(Stop); }) {}
+TTimerThread::TTimerThread(TSuperTimer& Timer) : timer_(Timer), thread_([this] { Execute(); }) {}
 
 TTimerThread::~TTimerThread() {
-  thread_.request_stop();
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    stop_ = true;
+  }
   wake_.notify_all();
+  // The worker may be waiting for the main thread (this one) to run its tick.
+  Application->WakeSynchronized();
   if (thread_.joinable()) thread_.join();
 }
 
@@ -71,41 +75,57 @@ void TTimerThread::Locked(const std::function<void()>& Update) {
   Update();
 }
 
-void TTimerThread::SetPriority(TThreadPriority Priority) {
-  priority_ = ThreadPriorityValue(Priority);
-  wake_.notify_all();
+namespace {
+
+// Higher priority means a lower nice value; raising it needs privileges, so a refusal is
+// accepted silently.
+void ApplyNice(long Tid, int Priority) {
+  setpriority(PRIO_PROCESS, static_cast<id_t>(Tid), -Priority);
 }
 
-void TTimerThread::Execute(std::stop_token Stop) {
-  int applied = 0;
-  auto applyPriority = [&] {
-    const int wanted = priority_.load();
-    if (wanted == applied) return;
-    // Higher priority means a lower nice value; raising it needs privileges, so a refusal is
-    // accepted silently.
-    setpriority(PRIO_PROCESS, static_cast<id_t>(syscall(SYS_gettid)), -wanted);
-    applied = wanted;
-  };
-  while (!Stop.stop_requested()) {
-    applyPriority();
+}  // namespace
+
+void TTimerThread::SetPriority(TThreadPriority Priority) {
+  // Applied from this thread: a parked worker would only see it when next enabled.
+  std::lock_guard<std::mutex> lock(priorityMutex_);
+  priority_ = ThreadPriorityValue(Priority);
+  if (tid_ != 0) ApplyNice(tid_, priority_);
+}
+
+long TTimerThread::ThreadId() {
+  std::unique_lock<std::mutex> lock(priorityMutex_);
+  started_.wait(lock, [&] { return tid_ != 0; });
+  return tid_;
+}
+
+void TTimerThread::Execute() {
+  {
+    std::lock_guard<std::mutex> lock(priorityMutex_);
+    tid_ = static_cast<long>(syscall(SYS_gettid));
+    // Whatever was set before the thread ran.
+    if (priority_ != 0) ApplyNice(tid_, priority_);
+  }
+  started_.notify_all();
+  while (!stop_) {
     std::unique_lock<std::mutex> lock(mutex_);
-    if (!wake_.wait(lock, Stop, [&] { return !suspended_ && timer_.Interval() > 0; })) break;
+    wake_.wait(lock, [&] { return stop_ || (!suspended_ && timer_.Interval() > 0); });
+    if (stop_) break;
     // Sleep to an absolute deadline a little before the tick, then spin the rest.
-    const std::int32_t next = timer_.NextTick();
-    const auto due = vornu::RealClockInstant(static_cast<std::uint32_t>(next));
-    const bool parked = wake_.wait_until(lock, Stop, due - kSpin, [&] {
-      return suspended_.load() || timer_.NextTick() != next || timer_.Interval() == 0;
+    const std::uint32_t next = timer_.NextTick();
+    const auto due = vornu::RealClockInstant(next);
+    const bool parked = wake_.wait_until(lock, due - kSpin, [&] {
+      return stop_ || suspended_ || timer_.NextTick() != next || timer_.Interval() == 0;
     });
-    if (Stop.stop_requested()) break;
+    if (stop_) break;
     if (parked) continue;  // disabled or rescheduled meanwhile: start over
     lock.unlock();
-    std::int32_t now = Reading();
-    while (now - timer_.NextTick() < 0 && !suspended_ && !Stop.stop_requested()) {
+    std::uint32_t now = Reading();
+    while (!vornu::ClockReached(now, timer_.NextTick()) && !suspended_ && !stop_) {
       now = Reading();
     }
     lock.lock();
-    if (suspended_ || Stop.stop_requested() || timer_.Interval() == 0) continue;
-    if (now - timer_.NextTick() < 0) continue;
+    if (suspended_ || stop_ || timer_.Interval() == 0) continue;
+    if (!vornu::ClockReached(now, timer_.NextTick())) continue;
     timer_.TakeTick(now);
     lock.unlock();
     Application->Synchronize(
@@ -113,7 +133,7 @@ void TTimerThread::Execute(std::stop_token Stop) {
           // Disabled between the reading and now: no tick while disabled.
           if (timer_.Enabled()) timer_.DoTimer();
         },
-        Stop);
+        stop_);
   }
 }
 
@@ -195,14 +215,12 @@ std::int32_t TSuperTimer::Ticks() const {
   return elapsed_.load() / static_cast<std::int32_t>(interval);
 }
 
-void TSuperTimer::TakeTick(std::int32_t Now) {
+void TSuperTimer::TakeTick(std::uint32_t Now) {
   nextTick_ = Now + interval_.load();
-  const std::int32_t run = Now - startTime_.load();
-  if (countDown_) {
-    elapsed_ = startElapsed_.load() - run;
-  } else {
-    elapsed_ = run + startElapsed_.load();
-  }
+  // Unsigned, so that neither the clock's wrap nor a count running for weeks overflows.
+  const std::uint32_t run = Now - startTime_.load();
+  const auto start = static_cast<std::uint32_t>(startElapsed_.load());
+  elapsed_ = static_cast<std::int32_t>(countDown_ ? start - run : start + run);
 }
 
 void TSuperTimer::DoTimer() {
@@ -220,8 +238,8 @@ void TSuperTimer::DoTimer() {
 
 bool TSuperTimer::DeliverDueTick() {
   if (!enabled_ || interval_ == 0) return false;
-  const std::int32_t now = Reading();
-  if (now - nextTick_.load() < 0) return false;
+  const std::uint32_t now = Reading();
+  if (!vornu::ClockReached(now, nextTick_.load())) return false;
   TakeTick(now);
   DoTimer();
   return true;

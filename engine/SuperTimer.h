@@ -33,21 +33,28 @@ class TTimerThread {
   void Resume();
   // Parks the loop wherever it is (the timer was disabled); no tick is delivered after it.
   void Suspend();
-  // Applies a priority to the thread.
+  // Applies a priority to the thread at once, running or parked (a raise the system refuses
+  // leaves it as it was).
   void SetPriority(TThreadPriority Priority);
+  // The worker's operating-system thread id; waits until the worker has started.
+  long ThreadId();
   // Runs Update under the worker's lock (schedule changes must not cross a tick's reading).
   void Locked(const std::function<void()>& Update);
   // Whether the loop is parked.
   bool Suspended() const { return suspended_.load(); }
 
  private:
-  void Execute(std::stop_token Stop);
+  void Execute();
   TSuperTimer& timer_;
   std::atomic<bool> suspended_{true};
+  std::atomic<bool> stop_{false};  // set once, by the destructor
   std::mutex mutex_;
-  std::condition_variable_any wake_;
-  std::atomic<int> priority_{0};
-  std::jthread thread_;
+  std::condition_variable wake_;
+  std::mutex priorityMutex_;  // guards the three below
+  std::condition_variable started_;
+  long tid_ = 0;
+  int priority_ = 0;
+  std::thread thread_;  // last: it starts running once everything above exists
 };
 
 // A millisecond timer with an elapsed-time count that can run up or down and stop itself.
@@ -75,17 +82,21 @@ class TSuperTimer : public TComponent, public TTimerSource {
   TNotifyEvent OnTimer;
   TNotifyEvent OnStop;
 
+  // Milliseconds counted; after 24.8 days of counting it wraps round like the clock.
   std::int32_t Elapsed() const { return elapsed_.load(); }
   void SetElapsed(std::int32_t Value) { elapsed_.store(Value); }
   // Elapsed div Interval (0 while Interval is 0).
   std::int32_t Ticks() const;
   std::int32_t StopTicks() const { return stopTicks_.load(); }
   void SetStopTicks(std::int32_t Value) { stopTicks_.store(Value); }
-  std::int32_t NextTick() const { return nextTick_.load(); }
-  std::int32_t StartTime() const { return startTime_.load(); }
+  // Clock readings (they wrap at 2^32 like the clock).
+  std::uint32_t NextTick() const { return nextTick_.load(); }
+  std::uint32_t StartTime() const { return startTime_.load(); }
   std::int32_t StartElapsed() const { return startElapsed_.load(); }
   // Whether ticks come from a worker thread.
   bool Threaded() const { return thread_ != nullptr; }
+  // The worker's operating-system thread id, 0 without a worker.
+  long WorkerThreadId() const { return thread_ ? thread_->ThreadId() : 0; }
 
   // The tick on the main thread: OnTimer, then the stop test (OnStop after stopping).
   virtual void DoTimer();
@@ -97,7 +108,7 @@ class TSuperTimer : public TComponent, public TTimerSource {
  private:
   friend class TTimerThread;
   // Schedules the next tick from Reading and updates Elapsed.
-  void TakeTick(std::int32_t Reading);
+  void TakeTick(std::uint32_t Reading);
 
   std::atomic<bool> enabled_{false};
   std::atomic<std::uint16_t> interval_{1000};
@@ -105,8 +116,8 @@ class TSuperTimer : public TComponent, public TTimerSource {
   std::atomic<bool> countDown_{false};
   std::atomic<std::int32_t> elapsed_{0};
   std::atomic<std::int32_t> stopTicks_{-1};
-  std::atomic<std::int32_t> nextTick_{0};
-  std::atomic<std::int32_t> startTime_{0};
+  std::atomic<std::uint32_t> nextTick_{0};
+  std::atomic<std::uint32_t> startTime_{0};
   std::atomic<std::int32_t> startElapsed_{0};
   std::unique_ptr<TTimerThread> thread_;
 };

@@ -20,7 +20,7 @@ std::uint32_t RealClock::Now() const {
 
 std::chrono::steady_clock::time_point RealClockInstant(std::uint32_t Ms) {
   const std::uint32_t now = gReal.Now();
-  const auto delta = static_cast<std::int32_t>(Ms - now);
+  const std::int32_t delta = ClockDiff(Ms, now);
   const auto nowMs = std::chrono::milliseconds(static_cast<std::int64_t>(now) - 1000);
   return kEpoch + nowMs + std::chrono::milliseconds(delta);
 }

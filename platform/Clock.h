@@ -7,7 +7,8 @@
 
 namespace vornu {
 
-// A millisecond counter that wraps at 2^32 and is compared as signed 32-bit differences.
+// A millisecond counter that wraps at 2^32 (after 49.7 days); readings are compared only
+// through ClockDiff, never directly.
 class Clock {
  public:
   virtual ~Clock() = default;
@@ -38,6 +39,17 @@ class ManualClock final : public Clock {
  private:
   std::atomic<std::uint32_t> now_;
 };
+
+// Later - Earlier in milliseconds, right across the wrap as long as the two readings lie
+// less than 24.8 days apart (negative: Later comes first).
+constexpr std::int32_t ClockDiff(std::uint32_t Later, std::uint32_t Earlier) {
+  return static_cast<std::int32_t>(Later - Earlier);
+}
+
+// Whether the clock reading Now has reached Deadline.
+constexpr bool ClockReached(std::uint32_t Now, std::uint32_t Deadline) {
+  return ClockDiff(Now, Deadline) >= 0;
+}
 
 // The steady-clock instant at which the real clock reads Ms (the nearest such instant).
 std::chrono::steady_clock::time_point RealClockInstant(std::uint32_t Ms);

@@ -86,4 +86,12 @@ void InjectKey(const TForm& Form, char Key) {
   Push(E);
 }
 
+void InjectWindowExposed(const TForm& Form) {
+  SDL_Event E{};
+  E.type = SDL_WINDOWEVENT;
+  E.window.windowID = Form.WindowId();
+  E.window.event = SDL_WINDOWEVENT_EXPOSED;
+  Push(E);
+}
+
 }  // namespace vornu

@@ -14,5 +14,7 @@ void InjectMouseMove(const TForm& Form, int X, int Y);
 void InjectMouseButton(const TForm& Form, TMouseButton Button, bool Down, int X, int Y);
 // Queues a typed character.
 void InjectKey(const TForm& Form, char Key);
+// Queues the window system's word that Form's window was uncovered and must be drawn again.
+void InjectWindowExposed(const TForm& Form);
 
 }  // namespace vornu

@@ -58,8 +58,8 @@ struct TApplication::SyncQueue {
     bool Done = false;
   };
   std::mutex Mutex;
-  std::condition_variable_any Finished;
-  std::condition_variable_any Kick;
+  std::condition_variable Finished;
+  std::condition_variable Kick;
   std::deque<Item*> Queue;
   bool Kicked = false;
   std::thread::id MainThread = std::this_thread::get_id();
@@ -110,6 +110,13 @@ void TApplication::Run() {
   while (!terminated_) {
     ProcessMessages();
     if (terminated_) break;
+    // Frames keep to the display's refresh. Until the next one is due the loop waits for
+    // events, so that input and timer ticks are still handled as they come.
+    const int pace = OnIdle && mainForm_ ? mainForm_->MsUntilNextFrame() : 0;
+    if (pace > 0) {
+      HandleSdlEvents(true, std::min(pace, MsToNextTimer()));
+      continue;
+    }
     bool done = true;
     try {
       done = DoIdle();
@@ -184,7 +191,8 @@ void TApplication::DispatchPosted() {
   }
 }
 
-bool TApplication::Synchronize(const std::function<void()>& Call, std::stop_token Stop) {
+bool TApplication::Synchronize(const std::function<void()>& Call,
+                               const std::atomic<bool>& Stop) {
   if (std::this_thread::get_id() == sync_->MainThread) {
     Call();
     return true;
@@ -197,15 +205,23 @@ bool TApplication::Synchronize(const std::function<void()>& Call, std::stop_toke
   sync_->Kick.notify_all();
   WakeUp();
   lock.lock();
-  if (!sync_->Finished.wait(lock, Stop, [&] { return item.Done; })) {
+  sync_->Finished.wait(lock, [&] { return item.Done || Stop.load(); });
+  if (!item.Done) {
     if (!item.Started) {
       auto& q = sync_->Queue;
       q.erase(std::remove(q.begin(), q.end(), &item), q.end());
       return false;
     }
+    // Already running on the main thread: the item lives on this stack until it is done.
     sync_->Finished.wait(lock, [&] { return item.Done; });
   }
   return true;
+}
+
+void TApplication::WakeSynchronized() {
+  // Taking the lock orders the caller's stop flag before the waiters' next look at it.
+  { std::lock_guard<std::mutex> lock(sync_->Mutex); }
+  sync_->Finished.notify_all();
 }
 
 void TApplication::RunSynchronized() {
@@ -423,6 +439,7 @@ bool TForm::CreateTexture() {
   if (!t) return false;
   SDL_SetTextureScaleMode(t, SDL_ScaleModeNearest);
   texture_ = t;
+  presents_.RequestRepaint();  // a new texture holds nothing yet
   return true;
 }
 
@@ -449,6 +466,7 @@ void TForm::SetDisplay(int Width, int Height, bool FullScreen) {
 
 void TForm::ApplyWindowShape() {
   barsPainted_ = 0;
+  presents_.RequestRepaint();
   auto* w = static_cast<SDL_Window*>(window_);
   if (!w) return;
   int index = SDL_GetWindowDisplayIndex(w);
@@ -463,7 +481,10 @@ void TForm::ApplyWindowShape() {
                           SDL_WINDOWPOS_CENTERED_DISPLAY(index));
     return;
   }
-  SDL_SetWindowFullscreen(w, SDL_WINDOW_FULLSCREEN_DESKTOP);
+  // Without a window manager nobody answers a request for full screen (the request itself
+  // waits for an answer): cover the monitor with a borderless window of its size instead.
+  const bool manager = HeadlessDriver() || vornu::WindowManagerRunning(w) != 0;
+  if (manager) SDL_SetWindowFullscreen(w, SDL_WINDOW_FULLSCREEN_DESKTOP);
   if (HeadlessDriver()) return;
   // SDL reports the size it asked for; where the window system can be asked, ask it.
   auto covers = [&] {
@@ -478,11 +499,11 @@ void TForm::ApplyWindowShape() {
       SDL_Delay(10);
     }
   };
-  settle();
-  if (covers()) return;
-  // Without a window manager nothing makes the window full screen: cover the monitor with a
-  // borderless window of its size instead.
-  SDL_SetWindowFullscreen(w, 0);
+  if (manager) {
+    settle();
+    if (covers()) return;
+    SDL_SetWindowFullscreen(w, 0);
+  }
   SDL_SetWindowBordered(w, SDL_FALSE);
   SDL_SetWindowPosition(w, bounds.x, bounds.y);
   SDL_SetWindowSize(w, bounds.w, bounds.h);
@@ -507,6 +528,7 @@ void TForm::ToggleFullScreen() {
 
 bool TForm::RestoreDisplay() {
   barsPainted_ = 0;
+  presents_.RequestRepaint();
   if (!window_ || displayWidth_ == 0) return true;
   if (deviceLost_) {
     if (texture_) SDL_DestroyTexture(static_cast<SDL_Texture*>(texture_));
@@ -570,11 +592,20 @@ void TForm::Present(const TPixelView& Pixels) {
   if (Pixels.Width != displayWidth_ || Pixels.Height != displayHeight_ || !Pixels.Pixels) {
     throw Exception("picture to show does not match the display size");
   }
+  if (!presents_.Admit(Pixels)) {
+    // Nothing new to show: converting, uploading and scaling the same picture again would
+    // cost most of a frame's time for nothing.
+    EndFrame(false);
+    return;
+  }
   auto* t = static_cast<SDL_Texture*>(texture_);
   auto* r = static_cast<SDL_Renderer*>(renderer_);
   void* dst = nullptr;
   int pitch = 0;
-  if (SDL_LockTexture(t, nullptr, &dst, &pitch) != 0) return;
+  if (SDL_LockTexture(t, nullptr, &dst, &pitch) != 0) {
+    presents_.RequestRepaint();
+    return;
+  }
   for (int y = 0; y < Pixels.Height; ++y) {
     auto* out = reinterpret_cast<std::uint32_t*>(static_cast<std::uint8_t*>(dst) +
                                                  static_cast<std::ptrdiff_t>(y) * pitch);
@@ -619,26 +650,49 @@ void TForm::Present(const TPixelView& Pixels) {
   }
   const SDL_Rect d{o.Left, o.Top, o.Width(), o.Height()};
   SDL_RenderCopy(r, t, nullptr, &d);
-  if (!(info.flags & SDL_RENDERER_PRESENTVSYNC) && !HeadlessDriver()) {
-    // Without vsync the frame pump would spin a core flat out; keep to the refresh rate.
-    SDL_DisplayMode mode{};
-    int hz = 60;
-    if (SDL_GetWindowDisplayMode(static_cast<SDL_Window*>(window_), &mode) == 0 &&
-        mode.refresh_rate >= 30) {
-      hz = mode.refresh_rate;
-    }
-    const long long period = 1000000000LL / hz;
-    const long long now = std::chrono::duration_cast<std::chrono::nanoseconds>(
-                              std::chrono::steady_clock::now().time_since_epoch())
-                              .count();
-    if (nextPresentNs_ > now && nextPresentNs_ - now <= period) {
-      std::this_thread::sleep_for(std::chrono::nanoseconds(nextPresentNs_ - now));
-      nextPresentNs_ += period;
-    } else {
-      nextPresentNs_ = now + period;
-    }
-  }
   SDL_RenderPresent(r);
+  presents_.Shown();
+  EndFrame((info.flags & SDL_RENDERER_PRESENTVSYNC) != 0);
+}
+
+namespace {
+
+long long SteadyNs() {
+  return std::chrono::duration_cast<std::chrono::nanoseconds>(
+             std::chrono::steady_clock::now().time_since_epoch())
+      .count();
+}
+
+}  // namespace
+
+void TForm::EndFrame(bool WaitedForVsync) {
+  if (HeadlessDriver()) {
+    nextFrameNs_ = 0;
+    return;
+  }
+  const long long now = SteadyNs();
+  if (WaitedForVsync) {
+    // The present returned at a refresh: the next frame may start at once, and one that shows
+    // nothing new keeps to the refresh from here.
+    nextFrameNs_ = now;
+    return;
+  }
+  SDL_DisplayMode mode{};
+  int hz = 60;
+  if (SDL_GetWindowDisplayMode(static_cast<SDL_Window*>(window_), &mode) == 0 &&
+      mode.refresh_rate >= 30) {
+    hz = mode.refresh_rate;
+  }
+  const long long period = 1000000000LL / hz;
+  const long long due = nextFrameNs_ + period;
+  // On time: keep the rhythm; fallen behind by more than a refresh: start it again from now.
+  nextFrameNs_ = (due > now && due - now <= period) ? due : now + period;
+}
+
+int TForm::MsUntilNextFrame() const {
+  if (nextFrameNs_ == 0) return 0;
+  const long long left = nextFrameNs_ - SteadyNs();
+  return left <= 0 ? 0 : static_cast<int>((left + 999999) / 1000000);
 }
 
 std::uint32_t TForm::WindowId() const {
@@ -699,7 +753,9 @@ void TForm::HandleWindowEvent(const void* SdlEvent) {
   switch (e.type) {
     case SDL_WINDOWEVENT:
       if (e.window.windowID != WindowId()) return;
-      barsPainted_ = 0;  // moved, resized, exposed: the bars may be gone
+      // Moved, resized, exposed, restored: the bars and the picture may be gone.
+      barsPainted_ = 0;
+      presents_.RequestRepaint();
       switch (e.window.event) {
         case SDL_WINDOWEVENT_CLOSE:
           Close();
@@ -723,6 +779,7 @@ void TForm::HandleWindowEvent(const void* SdlEvent) {
       deviceLost_ = true;
       [[fallthrough]];
     case SDL_RENDER_TARGETS_RESET:
+      presents_.RequestRepaint();
       if (OnDisplayLost) OnDisplayLost(this);
       break;
     case SDL_MOUSEMOTION: {

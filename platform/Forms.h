@@ -1,18 +1,19 @@
 // The application loop, the one game window (form), its events, labels, picture object, dialogs.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <exception>
 #include <functional>
 #include <memory>
 #include <mutex>
-#include <stop_token>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "platform/Classes.h"
 #include "platform/Graphics.h"
+#include "platform/PresentFilter.h"
 
 enum TMouseButton { mbLeft, mbRight, mbMiddle };
 
@@ -90,8 +91,11 @@ class TApplication : public TComponent {
   // Queues a message for the message hook and the loop.
   void PostMessage(std::uint32_t Message, std::intptr_t WParam = 0, std::intptr_t LParam = 0);
   // Runs Call on the main thread and waits until it has returned (the caller is another
-  // thread). Returns false, without running it, when Stop is requested first.
-  bool Synchronize(const std::function<void()>& Call, std::stop_token Stop);
+  // thread). Returns false, without running it, when Stop is set first; whoever sets Stop
+  // calls WakeSynchronized afterwards so that the waiting thread sees it.
+  bool Synchronize(const std::function<void()>& Call, const std::atomic<bool>& Stop);
+  // Wakes every thread waiting in Synchronize to look at its stop flag again.
+  void WakeSynchronized();
   // Shows or hides the system pointer over the window.
   void SetCursorVisible(bool Visible);
   // Keeps the screen saver off (true) or lets it run again.
@@ -198,9 +202,15 @@ class TForm : public TComponent {
   bool FullScreen() const { return fullScreen_; }
   // Switches between full screen and a window (what Alt+Enter does).
   void ToggleFullScreen();
-  // Shows Pixels (DisplayWidth x DisplayHeight) on the window; waits for vsync where the
-  // driver offers it.
+  // Shows Pixels (DisplayWidth x DisplayHeight) on the window when they differ from the
+  // picture shown last or the window needs a repaint; waits for vsync where the driver offers
+  // it. Called once per pumped frame; an unchanged frame only schedules the next one.
   void Present(const TPixelView& Pixels);
+  // Milliseconds until the frame pump may run the next frame (0: now). The loop waits for
+  // events meanwhile, so that frames keep to the display's refresh without a busy loop.
+  int MsUntilNextFrame() const;
+  // Frames really shown on the window since it was made.
+  std::uint64_t PresentCount() const { return presents_.ShownCount(); }
   // Rebuilds what shows the display after a loss; false (with the reason on stderr) if it
   // cannot. Nothing to rebuild: true.
   bool RestoreDisplay();
@@ -242,8 +252,10 @@ class TForm : public TComponent {
   int clientHeight_ = 0;
   int windowScale_ = 1;
   bool deviceLost_ = false;
+  void EndFrame(bool WaitedForVsync);
   int barsPainted_ = 0;  // frames since the letterbox bars were last known to be wrong
-  long long nextPresentNs_ = 0;  // pacing where the renderer does not wait for vsync
+  vornu::PresentFilter presents_;
+  long long nextFrameNs_ = 0;  // steady-clock time the next frame is due; 0: at once
 };
 
 // A label: only its font is used.

@@ -28,7 +28,7 @@ void TTimer::SetEnabled(bool Value) {
 void TTimer::PollTimer() {
   if (!Running()) return;
   const std::uint32_t now = timeGetTime();
-  if (static_cast<std::int32_t>(now - deadline_) < 0) return;
+  if (!vornu::ClockReached(now, deadline_)) return;
   // Late firings do not pile up: the next countdown starts now.
   deadline_ = now + interval_;
   if (OnTimer) OnTimer(this);
@@ -36,6 +36,6 @@ void TTimer::PollTimer() {
 
 long TTimer::MsUntilDue() const {
   if (!Running()) return -1;
-  const auto left = static_cast<std::int32_t>(deadline_ - timeGetTime());
+  const std::int32_t left = vornu::ClockDiff(deadline_, timeGetTime());
   return left < 0 ? 0 : left;
 }

@@ -141,7 +141,7 @@ class Player {
       stepStart_ = Now;
     }
     Command& C = queue_.front();
-    if (static_cast<std::int32_t>(Now - stepStart_) > static_cast<std::int32_t>(pace_.TimeoutMs)) {
+    if (vornu::ClockDiff(Now, stepStart_) > static_cast<std::int32_t>(pace_.TimeoutMs)) {
       Fail("timed out: " + C.What + Describe(Form));
       return false;
     }

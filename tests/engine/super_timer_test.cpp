@@ -1,4 +1,9 @@
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+#include <algorithm>
 
 #include <string>
 #include <thread>
@@ -179,6 +184,41 @@ TEST_F(FrameTimer, DisablingInsideTheHandlerStopsFurtherTicks) {
   EXPECT_EQ(ticks, 1);
 }
 
+TEST_F(FrameTimer, KeepsItsPaceAndCountWhereTheClockWraps) {
+  // The 2^32 wrap after 49.7 days and the sign change of the readings after 24.8 days.
+  for (const std::uint32_t start : {0xFFFFFF9Cu, 0x7FFFFF9Cu}) {
+    clock_.clock().Set(start);
+    events_.clear();
+    TSuperTimer up;
+    up.SetInterval(50);
+    TSuperTimer down;
+    down.SetInterval(50);
+    down.SetCountDown(true);
+    down.SetElapsed(1000);
+    up.OnTimer = [&](TObject*) {
+      events_.push_back(std::to_string(timeGetTime() - start) + ":" + std::to_string(up.Elapsed()));
+    };
+    down.OnTimer = [&](TObject*) { events_.back() += "/" + std::to_string(down.Elapsed()); };
+    up.SetEnabled(true);
+    down.SetEnabled(true);
+    Pass(260);  // the clock wraps (or turns negative) at 100 ms
+    EXPECT_EQ(events_, (std::vector<std::string>{"50:50/950", "100:100/900", "150:150/850",
+                                                 "200:200/800", "250:250/750"}))
+        << std::hex << start;
+    EXPECT_EQ(up.NextTick(), start + 300);
+  }
+}
+
+TEST_F(FrameTimer, AnElapsedCountRunningForWeeksWrapsWithoutOverflow) {
+  TSuperTimer t;
+  t.SetInterval(50);
+  t.SetElapsed(0x7FFFFFFF - 20);
+  t.SetEnabled(true);
+  Pass(50);
+  EXPECT_EQ(t.Elapsed(), -0x7FFFFFFF - 1 + 29);
+  EXPECT_TRUE(t.Enabled());  // StopTicks -1: counting up never stops
+}
+
 TEST(FrameTimerThread, TicksArriveOnTheMainThreadAndStopWhenDisabled) {
   // Real clock: a worker thread counts; the loop hands each tick to this thread.
   TSuperTimer t;
@@ -206,6 +246,22 @@ TEST(FrameTimerThread, TicksArriveOnTheMainThreadAndStopWhenDisabled) {
   }
   EXPECT_EQ(ticks, 5);
   EXPECT_GE(t.Elapsed(), 25);
+}
+
+TEST(FrameTimerThread, PriorityOfADisabledTimerAppliesAtOnce) {
+  // Lowering a thread's priority needs no privileges: the idle priority is nice 15.
+  const int own = getpriority(PRIO_PROCESS, static_cast<id_t>(syscall(SYS_gettid)));
+  if (own >= 15) GTEST_SKIP() << "the tests already run at nice " << own;
+  TSuperTimer t;
+  ASSERT_FALSE(t.Enabled());
+  const auto worker = static_cast<id_t>(t.WorkerThreadId());
+  ASSERT_NE(worker, 0u);
+  t.SetThreadPriority(tpIdle);
+  EXPECT_EQ(getpriority(PRIO_PROCESS, worker), 15);
+  EXPECT_FALSE(t.Enabled());
+  t.SetThreadPriority(tpLowest);  // nice 2 is a raise from 15: refused without privileges
+  const int now = getpriority(PRIO_PROCESS, worker);
+  EXPECT_TRUE(now == 2 || now == 15) << now;
 }
 
 TEST(FrameTimerThread, DestroyingAWaitingTimerDoesNotHang) {

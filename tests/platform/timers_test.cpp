@@ -107,6 +107,25 @@ TEST_F(WindowTimer, AHandlerMayDestroyAnotherTimer) {
   EXPECT_EQ(victim, nullptr);
 }
 
+TEST_F(WindowTimer, KeepsItsPaceWhereTheClockWraps) {
+  // 49.7 days after start the millisecond clock goes from 2^32 - 1 back to 0; half-way there
+  // its readings stop fitting a signed 32-bit number.
+  for (const std::uint32_t start : {0xFFFFFF00u, 0x7FFFFF00u}) {
+    clock_.clock().Set(start);
+    TTimer t;
+    t.SetInterval(100);
+    t.OnTimer = [&](TObject*) { ++fired_; };
+    fired_ = 0;
+    EXPECT_EQ(t.MsUntilDue(), 100);
+    for (int i = 0; i < 8; ++i) Pass(50);  // across the wrap at 256 ms
+    EXPECT_EQ(fired_, 4) << std::hex << start;
+    Pass(49);
+    EXPECT_EQ(t.MsUntilDue(), 51);
+    Pass(51);
+    EXPECT_EQ(fired_, 5);
+  }
+}
+
 TEST(Clock, ManualClockIsInstalledAndRemoved) {
   {
     vornu::ManualClockScope scope(5000);

@@ -1,0 +1,46 @@
+// Which frames reach the screen: only those whose picture changed, or any after a repaint request.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <vector>
+
+#include "platform/Graphics.h"
+
+namespace vornu {
+
+// Keeps a copy of the last frame shown. Presenting costs far more than comparing (conversion,
+// upload, scaling to the monitor), so an unchanged frame is compared and dropped.
+class PresentFilter {
+ public:
+  PresentFilter();
+  ~PresentFilter();
+  PresentFilter(const PresentFilter&) = delete;
+  PresentFilter& operator=(const PresentFilter&) = delete;
+
+  // Whether Frame must be shown: it differs from the last frame admitted (pixels, size, format
+  // or palette), or a repaint was requested since. An admitted frame becomes the last one.
+  bool Admit(const TPixelView& Frame);
+  // The next frame is shown whatever it holds (the window lost or changed what it showed).
+  void RequestRepaint() { repaint_ = true; }
+  // Frames admitted since creation.
+  std::uint64_t Admitted() const { return admitted_; }
+  // Called once a frame has really been shown: counts it and, when VORNU_FRAME_LOG names a
+  // file, appends the steady-clock time in nanoseconds to it (for the whole-program benchmark).
+  void Shown();
+  // Frames shown since creation.
+  std::uint64_t ShownCount() const { return shown_; }
+
+ private:
+  std::vector<std::uint8_t> last_;
+  int width_ = 0;
+  int height_ = 0;
+  TPixelFormat format_ = TPixelFormat::XRGB8888;
+  TPalette32 palette_{};
+  bool repaint_ = true;
+  std::uint64_t admitted_ = 0;
+  std::uint64_t shown_ = 0;
+  std::FILE* log_ = nullptr;
+};
+
+}  // namespace vornu
