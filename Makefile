@@ -19,8 +19,8 @@ PACKAGES := cmake make g++ pkg-config clang libclang-rt-14-dev \
   dpkg-dev lintian desktop-file-utils appstream
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: all deps configure build run demo test test-asan test-fuzz bench bench-program clean \
-  release install package test-package
+.PHONY: all deps configure build run demo test test-asan test-fuzz bench bench-program monkey \
+  monkey-asan clean release install package test-package
 
 all: build
 
@@ -84,6 +84,21 @@ test-package: package
 	$(MAKE) install PREFIX=/usr WERROR=$(WERROR) DESTDIR=$(abspath $(RELEASE_BUILD))/install-check
 	packaging/check-package $$(cut -d' ' -f1 $(RELEASE_BUILD)/debian/files) \
 	  $(RELEASE_BUILD)/install-check
+
+# The whole game played by a seeded random player for a million inputs, every invariant checked
+# after each; MONKEY_INPUTS=n for another count, SEED=n to replay a run (a failure prints both).
+MONKEY_INPUTS ?= 1000000
+MONKEY_ARGS = --inputs $(MONKEY_INPUTS) $(if $(SEED),--seed $(SEED)) --progress 100000
+MONKEY = tests/monkey/driver/vornu-monkey
+
+monkey: build
+	$(BUILD)/$(MONKEY) $(MONKEY_ARGS) $(GAME_DIR)
+
+monkey-asan: deps
+	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DVORNU_SANITIZE=ON -DVORNU_BENCH=OFF
+	cmake --build $(ASAN_BUILD) -j $(JOBS) --target vornu-monkey
+	ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+	  $(ASAN_BUILD)/$(MONKEY) $(MONKEY_ARGS) $(ASAN_BUILD)/vornu
 
 # Speed benchmarks of the parts, then the whole program under a private X server.
 bench: build

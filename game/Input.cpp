@@ -1,4 +1,5 @@
 // Mouse and keyboard: pointer, press, long press, the release steps, the key steps.
+#include "game/SceneScripts.h"
 #include "game/Unit1.h"
 
 namespace {
@@ -13,6 +14,23 @@ constexpr int kVerbBoxes[3][4] = {
 int SlotAt(int X, int Y) {
   if (X < 10 || Y < 10 || Y > 39 || X > 319) return 0;
   return (X - 10) / 30 + 1;
+}
+
+// A scene script whose wait or speech has just ended: Pukki has arrived and the next frame runs
+// its next step. Between two steps it takes the mouse no more than during its waits: a click
+// that slipped in there (clicking back into a window whose game ran on in the background)
+// cancelled the script halfway, leaving the pointer hidden and a door drawn open for good.
+bool ScriptBetweenSteps(const TForm1& F) {
+  if (F.SceneActionIdle == 0 && F.WalkDone == 1 && F.InventoryOpen == 0 && F.MenuOpen == 0 &&
+      F.SpeechActive == 0) {
+    // Only while the script has a step to run: one stuck past its end still gives way to a click.
+    const vornu::scripts::SceneList* List = vornu::scripts::ListOf(F.CurrentScene);
+    if (List == nullptr) return false;
+    const vornu::scripts::Entry* Chosen = vornu::scripts::Choose(F, *List);
+    const std::size_t Steps = Chosen == nullptr ? 1 : Chosen->Steps.size();
+    return F.ActionStep >= 1 && F.ActionStep <= Steps;
+  }
+  return false;
 }
 
 }  // namespace
@@ -69,7 +87,7 @@ void TForm1::FormMouseMove(TObject*, TShiftState, int X, int Y) {
 
 void TForm1::FormMouseDown(TObject*, TMouseButton Button, TShiftState, int X, int Y) {
   Timer3->SetEnabled(false);
-  if (Timer4->Enabled()) return;
+  if (Timer4->Enabled() || ScriptBetweenSteps(*this)) return;
   if (Settings.HalveMouse) {
     X /= 2;
     Y /= 2;
@@ -84,6 +102,9 @@ void TForm1::FormMouseDown(TObject*, TMouseButton Button, TShiftState, int X, in
 
 void TForm1::Timer2Timer(TObject*) {
   if (MenuAllowed == 0 || ItemInHand == 1) return;
+  // A button held since before Pukki arrived opens no menu over his running script: the menu
+  // would stop the script and its opening would swap the script's hotspot halfway.
+  if (InventoryOpen == 0 && SceneActionIdle == 0 && WalkDone == 1) return;
   MenuOpen = 1;
   if (InventoryOpen == 0) {
     ActionHotspot = HotspotAt(ClickX, ClickY);
@@ -96,10 +117,14 @@ void TForm1::FormMouseUp(TObject*, TMouseButton Button, TShiftState, int X, int 
   // 1-2: a script wait swallows the release; a speech takes it whole.
   if (Timer4->Enabled()) return;
   if (SpeechActive == 1) {
+    // The speech ends here, once: its timer, still running when the button was pressed before
+    // the speech began, must not end it a second time and skip a step of its script.
     SpeechActive = 0;
     ++ActionStep;
+    Timer3->SetEnabled(false);
     return;
   }
+  if (ScriptBetweenSteps(*this)) return;
   // 3-4: the inventory's buttons act at once.
   if (Settings.HalveMouse) {
     X /= 2;
@@ -142,6 +167,10 @@ void TForm1::FormMouseUp(TObject*, TMouseButton Button, TShiftState, int X, int 
     ActionStep = 1;
     if (InventoryOpen == 0) {
       SceneActionIdle = 0;
+      // The verb replaces an item use still waiting for Pukki (its item already put back), as
+      // a click replaces a pending verb: the two would run in one frame, the use's speech then
+      // ending a step of the script too, which left the script stuck past its last step.
+      UseItemIdle = 1;
     } else {
       ItemActionIdle = 0;
     }
@@ -172,6 +201,8 @@ void TForm1::FormMouseUp(TObject*, TMouseButton Button, TShiftState, int X, int 
   // 10: clicks in the scene with an item put it back or use it.
   if (Left && InventoryOpen == 0) {
     if (CursorKind == 1) {
+      // The item is put back, and its use waiting for Pukki's arrival goes with it.
+      if (ItemInHand == 1) UseItemIdle = 1;
       ItemInHand = 0;
       HeldItem = 0;
     }

@@ -5,8 +5,10 @@
 
 #include <cerrno>
 #include <charconv>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <limits>
 #include <sstream>
@@ -45,6 +47,24 @@ void WriteAll(int Fd, const std::string& Data) {
   }
 }
 
+// Removes what saves killed halfway (a power cut, the process killed) left behind: temporary
+// files old enough that no save can still be writing them. Best effort.
+void RemoveStaleTempFiles() {
+  namespace fs = std::filesystem;
+  const std::string Prefix = std::string(SaveFileName) + ".";
+  const auto Before = fs::file_time_type::clock::now() - std::chrono::minutes(1);
+  std::error_code E;
+  for (fs::directory_iterator It(".", E), End; !E && It != End; It.increment(E)) {
+    const std::string Name = It->path().filename().string();
+    if (Name.size() != Prefix.size() + 6 || Name.compare(0, Prefix.size(), Prefix) != 0) continue;
+    std::error_code Ignored;
+    if (It->is_regular_file(Ignored) && !It->is_symlink(Ignored) &&
+        fs::last_write_time(It->path(), Ignored) < Before) {
+      fs::remove(It->path(), Ignored);
+    }
+  }
+}
+
 // Replaces the save file with Data, or leaves the previous file exactly as it was: the data
 // goes to a new file beside it, reaches the disk, and only then takes the old file's name.
 void ReplaceFileAtomically(const std::string& Data) {
@@ -67,6 +87,7 @@ void ReplaceFileAtomically(const std::string& Data) {
       ::fsync(Dir);
       ::close(Dir);
     }
+    RemoveStaleTempFiles();
   } catch (...) {
     if (Fd >= 0) ::close(Fd);
     ::unlink(Temp.c_str());

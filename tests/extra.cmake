@@ -11,3 +11,8 @@ if(TARGET vornu-contactsheet)
   add_test(NAME contactsheet
     COMMAND vornu-contactsheet ${VORNU_GAME_DIR} ${CMAKE_BINARY_DIR}/contact-sheet)
 endif()
+# The monkey: the player library and its program; the short run is in test_monkey.
+add_subdirectory(monkey/driver)
+if(TARGET test_monkey)
+  target_link_libraries(test_monkey PRIVATE vornu_monkey)
+endif()

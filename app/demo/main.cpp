@@ -22,6 +22,7 @@
 #include <optional>
 #include <string>
 
+#include "app/demo/ScratchDir.h"
 #include "app/demo/Walkthrough.h"
 #include "engine/GX.h"
 #include "game/Unit1.h"
@@ -67,34 +68,6 @@ fs::path FindGameData() {
                            (Programs / VORNU_DATA_FROM_PROGRAMS).lexically_normal().string());
 }
 
-// The demo plays in a scratch directory that shows the game's data folders, so that its
-// saving never touches the player's own savegame.dat.
-class ScratchDir {
- public:
-  ScratchDir() {
-    const fs::path Data = FindGameData();
-    std::string Template = (fs::temp_directory_path() / "vornu-demo-XXXXXX").string();
-    if (::mkdtemp(Template.data()) == nullptr) {
-      throw std::runtime_error("cannot make a scratch directory in " +
-                               fs::temp_directory_path().string());
-    }
-    dir_ = Template;
-    for (const char* Folder : {"scenes", "sprites", "items", "music"}) {
-      fs::create_directory_symlink(Data / Folder, dir_ / Folder);
-    }
-    old_ = fs::current_path();
-    fs::current_path(dir_);
-  }
-  ~ScratchDir() {
-    std::error_code Ignored;
-    fs::current_path(old_, Ignored);
-    fs::remove_all(dir_, Ignored);
-  }
-
- private:
-  fs::path dir_, old_;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -126,8 +99,9 @@ int main(int argc, char** argv) {
   }
 
   try {
-    std::optional<ScratchDir> Scratch;
-    if (!SaveRun) Scratch.emplace();
+    // The save run plays in the current folder; the full walkthrough in a scratch one.
+    std::optional<walkthrough::ScratchDir> Scratch;
+    if (!SaveRun) Scratch.emplace(FindGameData(), "vornu-demo");
     Application->Initialize();
     TForm1Settings Settings;  // the vornu build: 640 x 400, halved mouse, cleared back surface
     TForm1 Form(Settings);
