@@ -19,8 +19,8 @@ PACKAGES := cmake make g++ pkg-config clang libclang-rt-14-dev \
   dpkg-dev lintian desktop-file-utils appstream
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: all deps configure build run demo test test-asan test-fuzz bench bench-program monkey \
-  monkey-asan clean release install package test-package
+.PHONY: all deps configure build run demo test test-asan fuzz-build test-fuzz fuzz-long bench \
+  bench-program monkey monkey-asan clean release install package test-package
 
 all: build
 
@@ -59,11 +59,22 @@ test-asan: deps
 	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	  ctest --output-on-failure -j $(JOBS)
 
-test-fuzz: deps
+fuzz-build: deps
 	cmake -S . -B $(FUZZ_BUILD) -DVORNU_FUZZ=ON -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
 	  -DVORNU_WERROR=$(WERROR)
 	cmake --build $(FUZZ_BUILD) -j $(JOBS)
-	cd $(FUZZ_BUILD) && ctest --output-on-failure
+
+# Every fuzz target for a few seconds.
+test-fuzz: fuzz-build
+	cd $(FUZZ_BUILD) && ctest --output-on-failure -j $(JOBS)
+
+# Every fuzz target (or those of FUZZ_TARGETS) for FUZZ_SECONDS each, FUZZ_PARALLEL at a time,
+# with executions, coverage, peak memory and findings per target.
+FUZZ_SECONDS ?= 600
+FUZZ_PARALLEL ?= 1
+FUZZ_TARGETS ?=
+fuzz-long: fuzz-build
+	fuzz/long-run.sh $(FUZZ_BUILD) $(FUZZ_SECONDS) $(FUZZ_PARALLEL) $(FUZZ_TARGETS)
 
 # Release build with Debian's hardening flags, installed below PREFIX (DESTDIR honoured).
 release: deps

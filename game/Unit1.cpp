@@ -187,8 +187,13 @@ void TForm1::InitializeGame() {
   ResetHotspotHidden();
   CursorShown = 1;
 
+  // The scene tune first plays when scene 1 loads, long after start-up: check it now, like
+  // every other file the game needs. The map tune is checked by opening it.
+  TMediaPlayer::CheckFile("music/music01.mid");
   MediaPlayer1->SetEnabled(true);
-  PlayMusic("music/music02.mid");
+  MediaPlayer1->SetFileName("music/music02.mid");
+  MediaPlayer1->Open();
+  MediaPlayer1->Play();
 }
 
 void TForm1::FailStartup(const std::string& Message) {
@@ -234,8 +239,13 @@ void TForm1::LoadPicture(TGXSurface& Surface, const std::string& Path) {
 
 void TForm1::PlayMusic(const std::string& Path) {
   MediaPlayer1->SetFileName(Path);
-  MediaPlayer1->Open();
-  MediaPlayer1->Play();
+  try {
+    MediaPlayer1->Open();
+    MediaPlayer1->Play();
+  } catch (const std::exception& E) {
+    // Both tunes were sound at start-up; one spoilt since must not stop a scene from loading.
+    TraceLine(std::string("music: ") + E.what() + "; playing on without music");
+  }
 }
 
 void TForm1::CloseForm() {

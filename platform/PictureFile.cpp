@@ -12,8 +12,14 @@
 namespace vornu {
 namespace {
 
-// Larger pictures are refused before anything is allocated for them.
-constexpr long kMaxSide = 8192;
+// Larger pictures are refused before anything is allocated for them. The game's largest is
+// 320 x 200 and the libraries' pictures are tiles; 2048 x 2048 (16 MiB decoded) is far beyond
+// both, and keeps a hostile file's cost to a few dozen megabytes.
+constexpr std::uint64_t kMaxSide = 4096;
+constexpr std::uint64_t kMaxPixels = 2048 * 2048;
+// The largest file such a picture needs: 32 bits a pixel, headers and a full colour table.
+constexpr std::uint64_t kMaxFileBytes = kMaxPixels * 4 + 65536;
+static_assert(kMaxFileBytes < 0x7FFFFFFF, "the decoder takes the file's size as an int");
 
 struct SurfaceFree {
   void operator()(SDL_Surface* s) const { SDL_FreeSurface(s); }
@@ -36,7 +42,7 @@ void CheckHeaders(const std::string& FileName, const std::vector<unsigned char>&
   if (d.size() < 14 + 12) Fail(FileName, "truncated bitmap header");
   const std::uint32_t offBits = U32(&d[10]);
   const std::uint32_t infoSize = U32(&d[14]);
-  long width = 0, height = 0;
+  std::int64_t width = 0, height = 0;
   unsigned bpp = 0, compression = 0;
   if (infoSize == 12) {
     width = U16(&d[18]);
@@ -51,19 +57,21 @@ void CheckHeaders(const std::string& FileName, const std::vector<unsigned char>&
   } else {
     Fail(FileName, "unknown bitmap header size " + std::to_string(infoSize));
   }
-  const long absHeight = height < 0 ? -height : height;
+  const std::int64_t absHeight = height < 0 ? -height : height;
   if (width <= 0 || absHeight == 0) Fail(FileName, "bitmap has no pixels");
-  if (width > kMaxSide || absHeight > kMaxSide) {
-    Fail(FileName, "bitmap too large (" + std::to_string(width) + " x " +
-                       std::to_string(absHeight) + ")");
+  const auto w = static_cast<std::uint64_t>(width), h = static_cast<std::uint64_t>(absHeight);
+  if (w > kMaxSide || h > kMaxSide || w * h > kMaxPixels) {
+    Fail(FileName, "bitmap too large (" + std::to_string(w) + " x " + std::to_string(h) +
+                       "; at most " + std::to_string(kMaxPixels) + " pixels, sides up to " +
+                       std::to_string(kMaxSide) + ")");
   }
   if (bpp != 1 && bpp != 4 && bpp != 8 && bpp != 16 && bpp != 24 && bpp != 32) {
     Fail(FileName, "unsupported bits per pixel " + std::to_string(bpp));
   }
   if (offBits > d.size()) Fail(FileName, "truncated: pixel data missing");
   if (compression == 0 || compression == 3) {
-    const unsigned long row = ((static_cast<unsigned long>(width) * bpp + 31) / 32) * 4;
-    if (d.size() - offBits < row * static_cast<unsigned long>(absHeight)) {
+    const std::uint64_t row = ((w * bpp + 31) / 32) * 4;
+    if (d.size() - offBits < row * h) {
       Fail(FileName, "truncated: pixel data ends early");
     }
   } else if (compression == 1 || compression == 2) {
@@ -80,11 +88,11 @@ void CheckHeaders(const std::string& FileName, const std::vector<unsigned char>&
 // end properly; the decoder does not check all of this.
 void CheckRuns(const std::string& FileName, const std::vector<unsigned char>& d) {
   const std::uint32_t offBits = U32(&d[10]);
-  const long width = static_cast<std::int32_t>(U32(&d[18]));
-  const long height = static_cast<std::int32_t>(U32(&d[22]));
+  const std::int64_t width = static_cast<std::int32_t>(U32(&d[18]));
+  const std::int64_t height = static_cast<std::int32_t>(U32(&d[22]));
   const bool four = U32(&d[30]) == 2;
   std::size_t i = offBits;
-  long x = 0, y = 0;
+  std::int64_t x = 0, y = 0;
   auto need = [&](std::size_t n) {
     if (i + n > d.size()) Fail(FileName, "truncated: compressed pixel data ends early");
   };
@@ -136,6 +144,10 @@ Pixels32 LoadBitmapFile(const std::string& FileName) {
   in.seekg(0, std::ios::end);
   const std::streamoff size = in.tellg();
   if (size < 0) Fail(FileName, "cannot tell the file's size");
+  if (static_cast<std::uint64_t>(size) > kMaxFileBytes) {
+    Fail(FileName, "file too large for a bitmap (" + std::to_string(size) + " bytes; at most " +
+                       std::to_string(kMaxFileBytes) + ")");
+  }
   in.seekg(0, std::ios::beg);
   std::vector<unsigned char> data(static_cast<std::size_t>(size));
   if (size > 0 && !in.read(reinterpret_cast<char*>(data.data()), size)) {

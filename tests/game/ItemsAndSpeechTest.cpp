@@ -180,19 +180,34 @@ TEST_F(Game, SameLengthKeepsTheCountdownALongerOneRestartsIt) {
 }
 
 TEST_F(Game, ClickEndsTheSpeechAndAdvancesTheStepByOne) {
-  F.ActionStep = 5;
-  Say(3);
-  H.Run(100);
-  H.Move(100, 170);
-  H.Down(100, 170);
-  H.Run(5000);  // held: stays on screen
-  EXPECT_EQ(F.SpeechActive, 1);
-  H.Up(100, 170);
-  EXPECT_EQ(F.SpeechActive, 0);
-  EXPECT_EQ(F.ActionStep, 6);
-  EXPECT_EQ(F.WalkDone, 1);  // the click did nothing else
-  H.Run(10000);
-  EXPECT_EQ(F.ActionStep, 6);
+  // The last press point lies on the floor far from Pukki; a release that walked would go there.
+  F.ClickX = 100;
+  F.ClickY = 170;
+  for (const TMouseButton B : {mbLeft, mbRight}) {
+    F.ActionStep = 5;
+    F.SceneActionIdle = 0;  // a script is running; the speech is one of its steps
+    Say(1);
+    H.Run(100);
+    H.Move(150, 170);
+    H.Down(150, 170, B);
+    H.Run(5000);  // held: stays on screen well past its two seconds
+    EXPECT_EQ(F.SpeechActive, 1) << B;
+    EXPECT_EQ(F.ActionStep, 5) << B;
+    H.Up(150, 170, B);
+    EXPECT_EQ(F.SpeechActive, 0) << B;
+    EXPECT_EQ(F.ActionStep, 6) << B;
+    // The release did nothing else: no walk, the script goes on, the inventory stays shut.
+    EXPECT_EQ(F.WalkDone, 1) << B;
+    EXPECT_EQ(F.WayPointCount, 0) << B;
+    EXPECT_EQ(F.SceneActionIdle, 0) << B;
+    EXPECT_EQ(F.InventoryOpen, 0) << B;
+    F.SceneActionIdle = 1;
+    H.Run(10000);
+    EXPECT_EQ(F.ActionStep, 6) << B;
+  }
+  // Released again, a speech runs out by its time as before.
+  Say(1);
+  EXPECT_NEAR(SpeechTime(), 2000, 20);
 }
 
 TEST_F(Game, EmptySpeechIsIgnoredAndLongTextIsCut) {

@@ -1,6 +1,10 @@
 // Loading scenes through the form: tables, tiles, flags, the music rule and failed loads.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <string>
+#include <vector>
+
 #include "tests/game/GameFixture.h"
 
 using gametest::THarness;
@@ -75,6 +79,30 @@ TEST_F(Scenes, MusicRule) {
   MarkMusic();
   F.LoadScene(0);
   EXPECT_EQ(F.MediaPlayer1->FileName(), "untouched");
+}
+
+TEST(SceneTune, ATuneSpoiltAfterStartUpLeavesTheSceneToLoadInSilence) {
+  gametest::TPrivateGameDir Dir("music/music01.mid");
+  gametest::WriteFile(Dir.Path() / "music/music01.mid", gametest::EmptyMidi());
+  std::vector<std::string> Trace;
+  SetTraceHook([&](const std::string& L) { Trace.push_back(L); });
+  {
+    THarness H(Dir.Path());
+    ASSERT_EQ(H.F().StartupError, "");
+    std::filesystem::remove(Dir.Path() / "music/music01.mid");
+    H.SkipIntro();  // scene 1, and with it the scene tune
+    H.Frame();
+    EXPECT_TRUE(gametest::SameColour(H.Pixel(300, 5), gametest::BackgroundColour(1)));
+    EXPECT_EQ(H.F().HotspotMap[210][60], 10);
+    EXPECT_FALSE(H.F().MediaPlayer1->IsOpen());
+    ASSERT_EQ(Trace.size(), 1u);
+    EXPECT_NE(Trace[0].find("music/music01.mid"), std::string::npos) << Trace[0];
+    // Back on the map the map tune plays again; the game goes on.
+    H.F().LoadScene(0);
+    EXPECT_TRUE(H.F().MediaPlayer1->IsOpen());
+    EXPECT_EQ(Trace.size(), 1u);
+  }
+  SetTraceHook(nullptr);
 }
 
 TEST_F(Scenes, SceneAboveThirteenOnlyStopsAndPlaysTheSceneTune) {

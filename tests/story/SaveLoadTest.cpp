@@ -300,6 +300,21 @@ TEST(SaveFile, BrokenFilesAreRefusedAndTheGameStaysAsItWas) {
     EXPECT_EQ(G.F().CurrentScene, 1) << C.What;
   }
 
+  // A good file with a megabyte of blank lines after it is not read at all.
+  {
+    const State Before = State::Of(G.F());
+    WriteFile("savegame.dat", JoinCrLf(Good) + std::string(1 << 20, '\n'));
+    std::string Message;
+    try {
+      G.F().LoadGame();
+    } catch (const EInOutError& E) {
+      Message = E.what();
+    }
+    EXPECT_NE(Message.find("savegame.dat: the file is larger than 1 MiB"), std::string::npos)
+        << Message;
+    EXPECT_EQ(State::Of(G.F()), Before);
+  }
+
   // The good file still loads.
   WriteFile("savegame.dat", JoinCrLf(Good));
   G.F().LoadGame();
