@@ -6,14 +6,21 @@ BUILD ?= build
 ASAN_BUILD ?= build-asan
 FUZZ_BUILD ?= build-fuzz
 GAME_DIR := $(BUILD)/vornu
+# The build that `make install` and `make package` ship (packaging/release-build).
+RELEASE_BUILD ?= build-release
+PREFIX ?= /usr/local
+# Compiler warnings stop the build only when asked for: the tests ask.
+WERROR ?= OFF
+test test-asan test-fuzz test-package: WERROR = ON
 
 PACKAGES := cmake make g++ pkg-config clang libclang-rt-14-dev \
   libsdl2-dev libsdl2-mixer-dev libsdl2-image-dev timgm6mb-soundfont \
-  libgtest-dev libgmock-dev libbenchmark-dev
+  libgtest-dev libgmock-dev libbenchmark-dev \
+  dpkg-dev lintian desktop-file-utils appstream
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
 .PHONY: all deps configure build run demo test test-asan fuzz-build test-fuzz fuzz-long bench \
-  bench-program monkey monkey-asan clean
+  bench-program monkey monkey-asan clean release install package test-package
 
 all: build
 
@@ -27,7 +34,7 @@ deps:
 	fi
 
 configure: deps
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVORNU_WERROR=$(WERROR)
 
 build: configure
 	cmake --build $(BUILD) -j $(JOBS)
@@ -43,15 +50,18 @@ test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 	$(MAKE) test-asan
 	$(MAKE) test-fuzz
+	$(MAKE) test-package
 
 test-asan: deps
-	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DVORNU_SANITIZE=ON -DVORNU_BENCH=OFF
+	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DVORNU_SANITIZE=ON -DVORNU_BENCH=OFF \
+	  -DVORNU_WERROR=$(WERROR)
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	  ctest --output-on-failure -j $(JOBS)
 
 fuzz-build: deps
-	cmake -S . -B $(FUZZ_BUILD) -DVORNU_FUZZ=ON -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++
+	cmake -S . -B $(FUZZ_BUILD) -DVORNU_FUZZ=ON -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+	  -DVORNU_WERROR=$(WERROR)
 	cmake --build $(FUZZ_BUILD) -j $(JOBS)
 
 # Every fuzz target for a few seconds.
@@ -65,6 +75,26 @@ FUZZ_PARALLEL ?= 1
 FUZZ_TARGETS ?=
 fuzz-long: fuzz-build
 	fuzz/long-run.sh $(FUZZ_BUILD) $(FUZZ_SECONDS) $(FUZZ_PARALLEL) $(FUZZ_TARGETS)
+
+# Release build with Debian's hardening flags, installed below PREFIX (DESTDIR honoured).
+release: deps
+	packaging/release-build $(RELEASE_BUILD) $(PREFIX) $(JOBS) $(WERROR)
+
+install: release
+	DESTDIR="$(DESTDIR)" cmake --install $(RELEASE_BUILD) --strip
+
+# vornu_VERSION_ARCH.deb in this folder.
+package: override PREFIX = /usr
+package: release
+	packaging/make-deb $(RELEASE_BUILD) .
+
+# The package checked with lintian and the validators, and played from an unpacked copy.
+test-package: override PREFIX = /usr
+test-package: package
+	rm -rf $(RELEASE_BUILD)/install-check
+	$(MAKE) install PREFIX=/usr WERROR=$(WERROR) DESTDIR=$(abspath $(RELEASE_BUILD))/install-check
+	packaging/check-package $$(cut -d' ' -f1 $(RELEASE_BUILD)/debian/files) \
+	  $(RELEASE_BUILD)/install-check
 
 # The whole game played by a seeded random player for a million inputs, every invariant checked
 # after each; MONKEY_INPUTS=n for another count, SEED=n to replay a run (a failure prints both).
@@ -92,4 +122,4 @@ bench-program: build
 	python3 bench/whole_program.py $(GAME_DIR) --runs $(BENCH_RUNS)
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(RELEASE_BUILD)

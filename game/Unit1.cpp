@@ -2,6 +2,7 @@
 #include "game/Unit1.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <string>
 
 #include "engine/GX.h"
@@ -141,9 +142,9 @@ void TForm1::InitializeGame() {
   }
   for (int D : kLoadOrder) {
     for (int Frame = 1; Frame <= 30; ++Frame) {
-      const std::string Number = (Frame < 10 ? "0" : "") + std::to_string(Frame);
-      LoadPicture(*PukkiFrames[D][Frame],
-                  std::string("sprites/pukki/") + kDirectionNames[D] + Number + ".bmp");
+      char Name[40];
+      std::snprintf(Name, sizeof Name, "sprites/pukki/%s%02d.bmp", kDirectionNames[D], Frame);
+      LoadPicture(*PukkiFrames[D][Frame], Name);
     }
   }
   ReadItemDataFile();

@@ -180,22 +180,40 @@ Pixels32 LoadBitmapFile(const std::string& FileName) {
   return out;
 }
 
-void SavePngFile(const std::string& FileName, const Pixels32& Picture) {
+namespace {
+
+// SeeThrough > 0xFFFFFF: every pixel opaque.
+void WritePng(const std::string& FileName, const Pixels32& Picture, std::uint32_t SeeThrough) {
   if (Picture.Width <= 0 || Picture.Height <= 0 ||
       Picture.Pixels.size() != static_cast<std::size_t>(Picture.Width) * Picture.Height) {
     Fail(FileName, "picture to save has no pixels or a wrong size");
   }
-  SurfacePtr s(SDL_CreateRGBSurfaceWithFormat(0, Picture.Width, Picture.Height, 32,
-                                              SDL_PIXELFORMAT_RGB888));
+  const bool Keyed = SeeThrough <= 0xFFFFFF;
+  SurfacePtr s(
+      SDL_CreateRGBSurfaceWithFormat(0, Picture.Width, Picture.Height, 32,
+                                     Keyed ? SDL_PIXELFORMAT_ARGB8888 : SDL_PIXELFORMAT_RGB888));
   if (!s) Fail(FileName, std::string("cannot make picture: ") + SDL_GetError());
   for (int y = 0; y < Picture.Height; ++y) {
-    std::memcpy(static_cast<std::uint8_t*>(s->pixels) + static_cast<std::size_t>(y) * s->pitch,
-                Picture.Pixels.data() + static_cast<std::size_t>(y) * Picture.Width,
-                static_cast<std::size_t>(Picture.Width) * 4);
+    auto* row = reinterpret_cast<std::uint32_t*>(static_cast<std::uint8_t*>(s->pixels) +
+                                                 static_cast<std::size_t>(y) * s->pitch);
+    for (int x = 0; x < Picture.Width; ++x) {
+      const std::uint32_t c = Picture.Pixels[static_cast<std::size_t>(y) * Picture.Width + x];
+      row[x] = !Keyed ? c : (c & 0xFFFFFF) == SeeThrough ? 0 : (c | 0xFF000000u);
+    }
   }
   if (IMG_SavePNG(s.get(), FileName.c_str()) != 0) {
     Fail(FileName, std::string("cannot write PNG: ") + IMG_GetError());
   }
+}
+
+}  // namespace
+
+void SavePngFile(const std::string& FileName, const Pixels32& Picture) {
+  WritePng(FileName, Picture, 0xFFFFFFFFu);
+}
+
+void SavePngFile(const std::string& FileName, const Pixels32& Picture, std::uint32_t SeeThrough) {
+  WritePng(FileName, Picture, SeeThrough & 0xFFFFFF);
 }
 
 }  // namespace vornu

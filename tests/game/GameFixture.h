@@ -140,12 +140,13 @@ inline std::string ObjectFile(int Scene) {
   }
   for (const THotspot& H : Hs) {
     for (int V = 1; V <= 4; ++V)
-      Obj += "T" + std::to_string(V) + "h" + std::to_string(H.Number) + "s" + S + "\r\n";
+      Obj +=
+          std::string("T") + std::to_string(V) + "h" + std::to_string(H.Number) + "s" + S + "\r\n";
   }
-  for (const THotspot& H : Hs) Obj += "U" + std::to_string(H.Number) + "\r\n";
+  for (const THotspot& H : Hs) Obj += std::string("U") + std::to_string(H.Number) + "\r\n";
   for (const THotspot& H : Hs) {
     for (int V = 2; V <= 4; ++V)
-      Obj += "R" + std::to_string(V) + "h" + std::to_string(H.Number) + "\r\n";
+      Obj += std::string("R") + std::to_string(V) + "h" + std::to_string(H.Number) + "\r\n";
   }
   return Obj;
 }
@@ -182,7 +183,8 @@ inline std::string ItemFile(int Refusals) {
   std::string Txt = "13\r\n";
   for (int I = 1; I <= 13; ++I) {
     Txt += "Esine" + std::to_string(I) + "\r\n";
-    for (int K = 2; K <= 4; ++K) Txt += "V" + std::to_string(K) + "e" + std::to_string(I) + "\r\n";
+    for (int K = 2; K <= 4; ++K)
+      Txt += std::string("V") + std::to_string(K) + "e" + std::to_string(I) + "\r\n";
     Txt += "esineen" + std::to_string(I) + "\r\n";
     Txt += "esineelle" + std::to_string(I) + "\r\n";
   }
@@ -214,7 +216,7 @@ inline void WriteGame(const fs::path& Dir) {
     WriteBitmap(Sprites / (std::string(Phases[P]) + ".bmp"), 320, 200, kIntroColours[P]);
   for (int D = 0; D < 8; ++D) {
     for (int F = 1; F <= 30; ++F) {
-      const std::string Nn = (F < 10 ? "0" : "") + std::to_string(F);
+      const std::string Nn = std::string(F < 10 ? "0" : "") + std::to_string(F);
       WriteBitmap(Sprites / "pukki" / (std::string(kDirectionFiles[D]) + Nn + ".bmp"), 45, 60,
                   [D, F](int X, int Y) {
                     return X >= 10 && X < 35 && Y >= 5 && Y < 56 ? FrameColour(D, F) : 0u;

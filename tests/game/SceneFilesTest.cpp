@@ -155,7 +155,8 @@ TEST(HotspotMap, Byte26AndShortFileFillTheRestWith26) {
 TEST(ItemFile, ReadsTextsRepliesAndRefusals) {
   std::string File = Lines({"2"});
   for (int N = 1; N <= 2; ++N) {
-    for (int K = 1; K <= 6; ++K) File += "t" + std::to_string(K) + "i" + std::to_string(N) + "\r\n";
+    for (int K = 1; K <= 6; ++K)
+      File += std::string("t") + std::to_string(K) + "i" + std::to_string(N) + "\r\n";
   }
   File += Lines({"yksi", "kaksi" + kPara, "kaksi b", "kolme", "a", "b", "c", "3", "ei", "eipä",
                  std::string(60, 'e')});

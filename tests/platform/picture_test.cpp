@@ -69,9 +69,10 @@ class PictureFiles : public ::testing::Test {
 std::vector<std::uint8_t> Rows24(bool TopDown) {
   const std::uint8_t top[] = {0, 0, 255, 0, 255, 0, 255, 0, 0, 0, 0, 0};  // BGR + pad
   const std::uint8_t bottom[] = {255, 255, 255, 0, 0, 0, 128, 128, 128, 0, 0, 0};
-  std::vector<std::uint8_t> d;
   const std::uint8_t* first = TopDown ? top : bottom;
   const std::uint8_t* second = TopDown ? bottom : top;
+  std::vector<std::uint8_t> d;
+  d.reserve(24);
   d.insert(d.end(), first, first + 12);
   d.insert(d.end(), second, second + 12);
   return d;

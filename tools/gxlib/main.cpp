@@ -379,8 +379,9 @@ int Unpack(const std::string& path, const std::string& dir) {
     ReadLibrary(lib, path, bytes);
     for (int i = 0; i < lib.Count(); ++i, ++written) {
       const TGXMap& m = lib.Map(i);
-      const std::string name = m.Name().empty() ? "" : "-" + SafeName(m.Name());
-      WriteWholeFile((d / (Numbered("map", i, "") + name + ".dat")).string(), m.Data);
+      std::string file = Numbered("map", i, "");
+      if (!m.Name().empty()) file.append("-").append(SafeName(m.Name()));
+      WriteWholeFile((d / (file + ".dat")).string(), m.Data);
     }
   }
   std::cout << path << ": " << written << " files written to " << dir << "\n";
