@@ -8,18 +8,26 @@ FUZZ_BUILD ?= build-fuzz
 WEB_BUILD ?= build-web
 WEB_SITE := $(WEB_BUILD)/site
 GAME_DIR := $(BUILD)/vornu
+# The build that `make install` and `make package` ship (packaging/release-build).
+RELEASE_BUILD ?= build-release
+PREFIX ?= /usr/local
+# Compiler warnings stop the build only when asked for: the tests ask.
+WERROR ?= OFF
+test test-asan test-fuzz test-package: WERROR = ON
 
 PACKAGES := cmake make g++ pkg-config clang libclang-rt-14-dev \
   libsdl2-dev libsdl2-mixer-dev libsdl2-image-dev timgm6mb-soundfont \
-  libgtest-dev libgmock-dev libbenchmark-dev
+  libgtest-dev libgmock-dev libbenchmark-dev \
+  dpkg-dev lintian desktop-file-utils appstream
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
 # The browser build: Debian's WebAssembly compiler, the synthesiser and encoder that render the
 # songs, the source packages' tools, and Chromium for its tests.
 WEB_PACKAGES := emscripten fluidsynth vorbis-tools dpkg-dev chromium
 
-.PHONY: all deps configure build run demo test test-asan test-fuzz test-web bench bench-program \
-  monkey monkey-asan clean web web-deps serve
+.PHONY: all deps configure build run demo test test-asan fuzz-build test-fuzz fuzz-long bench \
+  bench-program monkey monkey-asan clean release install package test-package test-web web \
+  web-deps serve
 
 all: build
 
@@ -33,7 +41,7 @@ deps:
 	fi
 
 configure: deps
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVORNU_WERROR=$(WERROR)
 
 build: configure
 	cmake --build $(BUILD) -j $(JOBS)
@@ -49,18 +57,52 @@ test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 	$(MAKE) test-asan
 	$(MAKE) test-fuzz
+	$(MAKE) test-package
 	$(MAKE) test-web
 
 test-asan: deps
-	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DVORNU_SANITIZE=ON -DVORNU_BENCH=OFF
+	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DVORNU_SANITIZE=ON -DVORNU_BENCH=OFF \
+	  -DVORNU_WERROR=$(WERROR)
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	  ctest --output-on-failure -j $(JOBS)
 
-test-fuzz: deps
-	cmake -S . -B $(FUZZ_BUILD) -DVORNU_FUZZ=ON -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++
+fuzz-build: deps
+	cmake -S . -B $(FUZZ_BUILD) -DVORNU_FUZZ=ON -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+	  -DVORNU_WERROR=$(WERROR)
 	cmake --build $(FUZZ_BUILD) -j $(JOBS)
-	cd $(FUZZ_BUILD) && ctest --output-on-failure
+
+# Every fuzz target for a few seconds.
+test-fuzz: fuzz-build
+	cd $(FUZZ_BUILD) && ctest --output-on-failure -j $(JOBS)
+
+# Every fuzz target (or those of FUZZ_TARGETS) for FUZZ_SECONDS each, FUZZ_PARALLEL at a time,
+# with executions, coverage, peak memory and findings per target.
+FUZZ_SECONDS ?= 600
+FUZZ_PARALLEL ?= 1
+FUZZ_TARGETS ?=
+fuzz-long: fuzz-build
+	fuzz/long-run.sh $(FUZZ_BUILD) $(FUZZ_SECONDS) $(FUZZ_PARALLEL) $(FUZZ_TARGETS)
+
+# Release build with Debian's hardening flags, installed below PREFIX (DESTDIR honoured).
+release: deps
+	packaging/release-build $(RELEASE_BUILD) $(PREFIX) $(JOBS) $(WERROR)
+
+install: release
+	DESTDIR="$(DESTDIR)" cmake --install $(RELEASE_BUILD) --strip
+
+# vornu_VERSION_ARCH.deb in this folder.
+package: override PREFIX = /usr
+package: release
+	packaging/make-deb $(RELEASE_BUILD) .
+
+# The package checked with lintian and the validators, and played from an unpacked copy.
+test-package: override PREFIX = /usr
+test-package: package
+	rm -rf $(RELEASE_BUILD)/install-check
+	$(MAKE) install PREFIX=/usr WERROR=$(WERROR) DESTDIR=$(abspath $(RELEASE_BUILD))/install-check
+	packaging/check-package $$(cut -d' ' -f1 $(RELEASE_BUILD)/debian/files) \
+	  $(RELEASE_BUILD)/install-check
 
 web-deps: deps
 	@missing=""; for p in $(WEB_PACKAGES); do \
@@ -116,4 +158,4 @@ bench-program: build
 	python3 bench/whole_program.py $(GAME_DIR) --runs $(BENCH_RUNS)
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(WEB_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(RELEASE_BUILD) $(WEB_BUILD)

@@ -395,8 +395,13 @@ void TGXScreen::Flip() {
     RestoreSurfaces();
     return;
   }
+  const std::uint64_t shown = form_->PresentCount();
   form_->Present(back_->View());
-  std::memcpy(front_->pixels_.data(), back_->pixels_.data(), front_->pixels_.size());
+  // Front is what the window shows: it changes only when a frame was really shown (an
+  // unchanged picture is not shown again, and Front already holds it).
+  if (form_->PresentCount() != shown) {
+    std::memcpy(front_->pixels_.data(), back_->pixels_.data(), front_->pixels_.size());
+  }
 }
 
 void TGXScreen::MarkSurfacesLost() {

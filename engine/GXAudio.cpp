@@ -16,7 +16,7 @@ TGXSoundBuffer::TGXSoundBuffer(const TGXSoundHeader& Header, std::span<const std
     : size_(Header.Size),
       samplesPerSec_(Header.Format.SamplesPerSec),
       blockAlign_(Header.Format.BlockAlign) {
-  const std::string problem = WaveFormatProblem(Header.Format);
+  const std::string problem = SoundPlayProblem(Header);
   if (!problem.empty()) throw EGXLibrary("CreateSoundBuffer Failed: " + problem);
   if (Header.Size < 0 || Data.size() < static_cast<std::size_t>(Header.Size)) {
     throw EGXLibrary("CreateSoundBuffer Failed: " + std::to_string(Data.size()) +
@@ -149,8 +149,9 @@ void TGXAudio::BuildBuffers() {
       b->OnLost = [this] { Rebuild(); };
       built.push_back(std::move(b));
     } catch (const EGXLibrary& e) {
+      const std::string file = library_->LoadedFromFile() ? " of " + library_->FileName() : "";
       throw EGXLibrary(std::string(e.what()) + " (sound " + std::to_string(i) + " of " +
-                       std::to_string(sounds.Count()) + ")");
+                       std::to_string(sounds.Count()) + file + ")");
     }
   }
   buffers_ = std::move(built);

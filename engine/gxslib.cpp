@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "engine/GXLibStream.h"
+#include "platform/AudioDevice.h"
 
 namespace vornu {
 namespace {
@@ -64,6 +65,15 @@ std::string WaveFormatProblem(const TGXWaveFormat& f) {
            " bits (" + std::to_string(frame) + ")";
   }
   return {};
+}
+
+std::string SoundPlayProblem(const TGXSoundHeader& h) {
+  std::string problem = WaveFormatProblem(h.Format);
+  if (!problem.empty()) return problem;
+  if (h.Size < 0) return "negative sample size " + std::to_string(h.Size);
+  return audio::SoundSizeProblem(static_cast<std::uint64_t>(h.Size),
+                                 static_cast<int>(h.Format.SamplesPerSec), h.Format.BitsPerSample,
+                                 h.Format.Channels);
 }
 
 TGXSounds::TGXSounds() : magic_(kSoundMagic) {}

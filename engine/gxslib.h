@@ -45,6 +45,10 @@ struct TGXSound {
 // or stereo, 1 to 192 kHz, block alignment matching); empty when it can.
 std::string WaveFormatProblem(const TGXWaveFormat& f);
 
+// Why the sound player cannot play this sound: its format (as above), or its samples would
+// take more than 64 MiB in the device format; empty when it can.
+std::string SoundPlayProblem(const TGXSoundHeader& h);
+
 class TGXSounds {
  public:
   static constexpr std::size_t kHeaderSize = 8;

@@ -85,7 +85,16 @@ void TForm1::FormMouseMove(TObject*, TShiftState, int X, int Y) {
   }
 }
 
+namespace {
+
+std::uint8_t ButtonBit(TMouseButton Button) {
+  return static_cast<std::uint8_t>(1u << static_cast<unsigned>(Button));
+}
+
+}  // namespace
+
 void TForm1::FormMouseDown(TObject*, TMouseButton Button, TShiftState, int X, int Y) {
+  ButtonsHeld |= ButtonBit(Button);
   Timer3->SetEnabled(false);
   if (Timer4->Enabled() || ScriptBetweenSteps(*this)) return;
   if (Settings.HalveMouse) {
@@ -114,6 +123,7 @@ void TForm1::Timer2Timer(TObject*) {
 }
 
 void TForm1::FormMouseUp(TObject*, TMouseButton Button, TShiftState, int X, int Y) {
+  ButtonsHeld &= static_cast<std::uint8_t>(~ButtonBit(Button));
   // 1-2: a script wait swallows the release; a speech takes it whole.
   if (Timer4->Enabled()) return;
   if (SpeechActive == 1) {

@@ -11,7 +11,6 @@
 #include <filesystem>
 #include <fstream>
 #include <limits>
-#include <sstream>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -149,10 +148,15 @@ class TSaveReader {
 std::vector<std::string> ReadLines() {
   std::ifstream In(SaveFileName, std::ios::binary);
   if (!In) FailErrno("cannot open the saved game");
-  std::ostringstream Whole;
-  Whole << In.rdbuf();
+  // A saved game is about 9 KB; a file beyond this is not read into memory at all.
+  constexpr std::size_t kMaxBytes = 1 << 20;
+  std::string Text;
+  char Piece[4096];
+  while (In.read(Piece, sizeof Piece) || In.gcount() > 0) {
+    Text.append(Piece, static_cast<std::size_t>(In.gcount()));
+    if (Text.size() > kMaxBytes) Fail("the file is larger than 1 MiB, far more than a saved game");
+  }
   if (In.bad()) FailErrno("cannot read the saved game");
-  std::string Text = Whole.str();
   std::vector<std::string> Lines;
   std::size_t Start = 0;
   while (Start < Text.size()) {

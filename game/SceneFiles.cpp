@@ -19,6 +19,8 @@ constexpr char kContinues = '\xA7';  // "§": the reply goes on on the next line
 constexpr int kMaxRecords = 256;
 constexpr int kMaxReplyLines = 10;
 constexpr int kRecordLength = 13;
+// The largest data file is a hotspot map of 64,000 bytes; far larger is no game file.
+constexpr std::streamoff kMaxDataFileBytes = 4 << 20;
 
 std::string CutLine(const std::string& Line) {
   return Line.substr(0, SayStr::MaxLineLength);
@@ -32,15 +34,25 @@ std::string ReadWholeFile(const std::string& Path) {
     throw EGameFile(Path + ": cannot open (" + std::strerror(errno) + ")");
   }
   const std::streamoff Size = In.tellg();
+  if (Size > kMaxDataFileBytes) {
+    throw EGameFile(Path + ": " + std::to_string(Size) + " bytes, too large for a game data file");
+  }
   std::string Bytes;
   if (Size >= 0) {
     Bytes.resize(static_cast<std::size_t>(Size));
     In.seekg(0);
     In.read(Bytes.data(), Size);
-  } else {  // not a plain file: read what comes
+  } else {  // not a plain file: read what comes, up to the limit
     In.clear();
     In.seekg(0);
-    Bytes.assign(std::istreambuf_iterator<char>(In), std::istreambuf_iterator<char>());
+    char Piece[4096];
+    while (In.read(Piece, sizeof Piece) || In.gcount() > 0) {
+      Bytes.append(Piece, static_cast<std::size_t>(In.gcount()));
+      if (Bytes.size() > static_cast<std::size_t>(kMaxDataFileBytes)) {
+        throw EGameFile(Path + ": too large for a game data file");
+      }
+    }
+    In.clear(In.rdstate() & ~(std::ios::failbit | std::ios::eofbit));
   }
   if (In.bad() || (Size >= 0 && In.gcount() != Size)) {
     throw EGameFile(Path + ": read error");

@@ -18,7 +18,8 @@ class EGameFile : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-// The whole content of a file; throws EGameFile naming the file when it cannot be read.
+// The whole content of a file; throws EGameFile naming the file when it cannot be read or is
+// larger than any game data file (4 MiB).
 std::string ReadWholeFile(const std::string& Path);
 
 // Reads a text file line by line as the game's data files are read: CR LF, LF or CR end a

@@ -29,16 +29,7 @@ void TForm1::LoadScene(std::uint16_t Scene) {
   ParseHotspotMapInto(Name + ".dat");
   CurrentScene = Scene;
 
-  // The object file is read whole before any table changes: a broken one changes nothing.
-  const std::string ObjectPath = Name + ".obj";
-  const std::vector<vornu::TObjectRecord> Records =
-      vornu::ParseObjectFile(vornu::ReadWholeFile(ObjectPath), ObjectPath);
-  for (const vornu::TObjectRecord& R : Records) {
-    HotspotWalkPoints[R.Hotspot] = R.WalkPoint;
-    for (int K = 1; K <= 4; ++K) HotspotTexts[K][R.Hotspot] = R.Captions[K - 1];
-    HotspotTexts[5][R.Hotspot] = R.UseName;
-    for (int V = 2; V <= 4; ++V) HotspotReplies[V][R.Hotspot] = R.Replies[V - 2];
-  }
+  ReadObjectFile(Name + ".obj");
 
   const vornu::TSceneSetup& Setup = vornu::SceneSetup(Scene);
   const int Count = static_cast<int>(Setup.Tiles.size());
@@ -52,6 +43,18 @@ void TForm1::LoadScene(std::uint16_t Scene) {
   PukkiInScene = Setup.PukkiInScene;
   MenuAllowed = Setup.MenuAllowed;
   InventoryAllowed = Setup.InventoryAllowed;
+}
+
+void TForm1::ReadObjectFile(const std::string& Path) {
+  // The object file is read whole before any table changes: a broken one changes nothing.
+  const std::vector<vornu::TObjectRecord> Records =
+      vornu::ParseObjectFile(vornu::ReadWholeFile(Path), Path);
+  for (const vornu::TObjectRecord& R : Records) {
+    HotspotWalkPoints[R.Hotspot] = R.WalkPoint;
+    for (int K = 1; K <= 4; ++K) HotspotTexts[K][R.Hotspot] = R.Captions[K - 1];
+    HotspotTexts[5][R.Hotspot] = R.UseName;
+    for (int V = 2; V <= 4; ++V) HotspotReplies[V][R.Hotspot] = R.Replies[V - 2];
+  }
 }
 
 void TForm1::ParseHotspotMapInto(const std::string& Path) {

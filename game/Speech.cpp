@@ -24,7 +24,9 @@ void TForm1::PukkiSay(SayStr Rec) {
     DrawPartOnBack(*SpeechSurface, 40, 20, SpeechOnSurface.Box);
   }
   Timer3->SetInterval(static_cast<std::uint32_t>(Rec.LineCount) * 2000);
-  Timer3->SetEnabled(true);
+  // A press stopped the countdown; re-arming it here on the next frame would let a held
+  // button's speech run out after all, and the release would then act on the scene.
+  if (ButtonsHeld == 0) Timer3->SetEnabled(true);
 }
 
 void TForm1::ActionDelayMs(std::int32_t Ms) {

@@ -2,11 +2,13 @@
 #include "game/Unit1.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <string>
 
 #include "engine/GX.h"
 #include "engine/SuperTimer.h"
 #include "platform/MessageBox.h"
+#include "platform/Trace.h"
 
 namespace {
 
@@ -141,9 +143,9 @@ void TForm1::InitializeGame() {
   }
   for (int D : kLoadOrder) {
     for (int Frame = 1; Frame <= 30; ++Frame) {
-      const std::string Number = (Frame < 10 ? "0" : "") + std::to_string(Frame);
-      LoadPicture(*PukkiFrames[D][Frame],
-                  std::string("sprites/pukki/") + kDirectionNames[D] + Number + ".bmp");
+      char Name[40];
+      std::snprintf(Name, sizeof Name, "sprites/pukki/%s%02d.bmp", kDirectionNames[D], Frame);
+      LoadPicture(*PukkiFrames[D][Frame], Name);
     }
   }
   ReadItemDataFile();
@@ -186,8 +188,13 @@ void TForm1::InitializeGame() {
   ResetHotspotHidden();
   CursorShown = 1;
 
+  // The scene tune first plays when scene 1 loads, long after start-up: check it now, like
+  // every other file the game needs. The map tune is checked by opening it.
+  TMediaPlayer::CheckFile("music/music01.mid");
   MediaPlayer1->SetEnabled(true);
-  PlayMusic("music/music02.mid");
+  MediaPlayer1->SetFileName("music/music02.mid");
+  MediaPlayer1->Open();
+  MediaPlayer1->Play();
 }
 
 void TForm1::FailStartup(const std::string& Message) {
@@ -233,8 +240,13 @@ void TForm1::LoadPicture(TGXSurface& Surface, const std::string& Path) {
 
 void TForm1::PlayMusic(const std::string& Path) {
   MediaPlayer1->SetFileName(Path);
-  MediaPlayer1->Open();
-  MediaPlayer1->Play();
+  try {
+    MediaPlayer1->Open();
+    MediaPlayer1->Play();
+  } catch (const std::exception& E) {
+    // Both tunes were sound at start-up; one spoilt since must not stop a scene from loading.
+    TraceLine(std::string("music: ") + E.what() + "; playing on without music");
+  }
 }
 
 void TForm1::CloseForm() {

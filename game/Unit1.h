@@ -6,7 +6,6 @@
 #include <random>
 #include <string>
 
-#include "game/ScriptState.h"
 #include "platform/CheckedArray.h"
 #include "platform/Forms.h"
 #include "platform/MediaPlayer.h"
@@ -180,7 +179,8 @@ class TForm1 : public TForm {
   void SayUseFailReply();
   // Loads a Windows bitmap file onto a surface at (0, 0) through BitmapLoader.
   void LoadPicture(TGXSurface& Surface, const std::string& Path);
-  // Plays a MIDI file from its start on MediaPlayer1.
+  // Plays a MIDI file from its start on MediaPlayer1; one that cannot play leaves the game
+  // silent, with one trace line (start-up has checked both tunes).
   void PlayMusic(const std::string& Path);
   // Closes the form, which ends the program.
   void CloseForm();
@@ -208,6 +208,9 @@ class TForm1 : public TForm {
   std::uint16_t ItemInSlotAt(int X, int Y) const;
   // Reads a hotspot map file into HotspotMap; a file that cannot be read throws naming it.
   void ParseHotspotMapInto(const std::string& Path);
+  // Reads a scene object file into the hotspot tables (walk points, texts, replies); a broken
+  // file throws EGameFile naming it and changes none of them.
+  void ReadObjectFile(const std::string& Path);
   // The three views of the frame.
   void IntroFrame();
   void EndingFrame();
@@ -313,6 +316,9 @@ class TForm1 : public TForm {
   std::uint8_t SpeechActive = 0;
   std::uint8_t Speaker = 1;
   SayStr CurrentSpeech;
+  // The mouse buttons held down now (bit 1 << TMouseButton): while any is, a speech does not
+  // end by time.
+  std::uint8_t ButtonsHeld = 0;
 
   // What the two text surfaces hold, so that an unchanged text is not composed again.
   struct {
@@ -327,7 +333,4 @@ class TForm1 : public TForm {
     int X = 0;
     TRect Box;
   } LineOnSurface;
-
-  // ---- Scene scripts ----
-  TScriptState Script;
 };

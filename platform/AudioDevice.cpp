@@ -119,6 +119,47 @@ double Amplitude(int Hundredths) {
 
 }  // namespace
 
+std::uint64_t DeviceBytes(std::uint64_t Bytes, int SamplesPerSec, int BitsPerSample,
+                          int Channels) {
+  const Format device = DeviceFormat();
+  const int frame = BitsPerSample / 8 * Channels;
+  if (frame <= 0 || SamplesPerSec <= 0) return 0;
+  const std::uint64_t frames = Bytes / static_cast<std::uint64_t>(frame);
+  const auto rate = static_cast<std::uint64_t>(SamplesPerSec);
+  const std::uint64_t out = (frames * static_cast<std::uint64_t>(device.Frequency) + rate / 2) / rate;
+  return out * static_cast<std::uint64_t>(device.BitsPerSample / 8 * device.Channels);
+}
+
+std::string SoundSizeProblem(std::uint64_t Bytes, int SamplesPerSec, int BitsPerSample,
+                             int Channels) {
+  const std::uint64_t out = DeviceBytes(Bytes, SamplesPerSec, BitsPerSample, Channels);
+  if (out <= kMaxSoundBytes) return {};
+  return std::to_string(Bytes) + " bytes at " + std::to_string(SamplesPerSec) +
+         " Hz would take " + std::to_string((out + (1 << 20) - 1) >> 20) +
+         " MiB in the device format, above the limit of 64 MiB a sound";
+}
+
+namespace {
+
+[[noreturn]] void ConversionFailed() {
+  throw std::runtime_error(std::string("cannot convert samples: ") + SDL_GetError());
+}
+
+// Takes what the stream has converted so far onto Out, up to Want bytes; the rest is dropped.
+void Drain(SDL_AudioStream* Stream, std::vector<std::uint8_t>& Out, std::size_t Want) {
+  std::uint8_t piece[16384];
+  for (;;) {
+    const int got = SDL_AudioStreamGet(Stream, piece, sizeof piece);
+    if (got < 0) ConversionFailed();
+    if (got == 0) return;
+    const std::size_t keep = std::min(static_cast<std::size_t>(got), Want - Out.size());
+    Out.insert(Out.end(), piece, piece + keep);
+    if (Out.size() == Want) return;  // the rest is the silence after the sound
+  }
+}
+
+}  // namespace
+
 SoundChunk::SoundChunk(const void* Data, std::size_t Bytes, int SamplesPerSec, int BitsPerSample,
                        int Channels)
     : impl_(std::make_unique<Impl>()) {
@@ -131,22 +172,39 @@ SoundChunk::SoundChunk(const void* Data, std::size_t Bytes, int SamplesPerSec, i
   }
   const std::size_t frame = static_cast<std::size_t>(BitsPerSample / 8 * Channels);
   Bytes -= Bytes % frame;
-  SDL_AudioCVT cvt;
-  if (SDL_BuildAudioCVT(&cvt, BitsPerSample == 8 ? AUDIO_U8 : AUDIO_S16LSB,
-                        static_cast<Uint8>(Channels), SamplesPerSec, AUDIO_S16SYS, 2,
-                        44100) < 0) {
-    throw std::runtime_error(std::string("cannot convert samples: ") + SDL_GetError());
+  const std::string tooLong = SoundSizeProblem(Bytes, SamplesPerSec, BitsPerSample, Channels);
+  if (!tooLong.empty()) throw std::runtime_error(tooLong);
+  const auto want =
+      static_cast<std::size_t>(DeviceBytes(Bytes, SamplesPerSec, BitsPerSample, Channels));
+  const Format device = DeviceFormat();
+  // A stream converts a piece at a time (converting in one call needs a buffer many times the
+  // converted size), so memory stays at the converted sound plus a piece.
+  const SDL_AudioFormat from = BitsPerSample == 8 ? AUDIO_U8 : AUDIO_S16LSB;
+  sdl::AudioStream stream(
+      SDL_NewAudioStream(from, static_cast<Uint8>(Channels), SamplesPerSec, AUDIO_S16SYS,
+                         static_cast<Uint8>(device.Channels), device.Frequency));
+  if (!stream) ConversionFailed();
+  std::vector<std::uint8_t>& out = impl_->samples;
+  out.reserve(want);
+  constexpr std::size_t kPiece = 65536;  // whole frames of every format
+  const auto* in = static_cast<const std::uint8_t*>(Data);
+  for (std::size_t at = 0; at < Bytes; at += kPiece) {
+    const std::size_t n = std::min(kPiece, Bytes - at);
+    if (SDL_AudioStreamPut(stream.get(), in + at, static_cast<int>(n)) != 0) ConversionFailed();
+    Drain(stream.get(), out, want);
   }
-  cvt.len = static_cast<int>(Bytes);
-  impl_->samples.assign(Bytes * static_cast<std::size_t>(std::max(cvt.len_mult, 1)) + 16, 0);
-  if (Bytes) std::memcpy(impl_->samples.data(), Data, Bytes);
-  cvt.buf = impl_->samples.data();
-  if (cvt.needed && Bytes && SDL_ConvertAudio(&cvt) != 0) {
-    throw std::runtime_error(std::string("cannot convert samples: ") + SDL_GetError());
+  // The resampler holds back the last few hundred frames even when flushed: silence after the
+  // sound pushes them out, and only the sound's own length is kept.
+  constexpr std::size_t kTailFrames = 2048;
+  const std::vector<std::uint8_t> silence(kTailFrames * frame, BitsPerSample == 8 ? 0x80 : 0);
+  if (SDL_AudioStreamPut(stream.get(), silence.data(), static_cast<int>(silence.size())) != 0 ||
+      SDL_AudioStreamFlush(stream.get()) != 0) {
+    ConversionFailed();
   }
-  const std::size_t outLen = cvt.needed ? static_cast<std::size_t>(cvt.len_cvt) : Bytes;
-  impl_->samples.resize(std::max<std::size_t>(outLen, 4));
-  impl_->chunk.reset(Mix_QuickLoad_RAW(impl_->samples.data(), static_cast<Uint32>(outLen)));
+  Drain(stream.get(), out, want);
+  const std::size_t outLen = out.size();
+  out.resize(std::max<std::size_t>(outLen, 4));
+  impl_->chunk.reset(Mix_QuickLoad_RAW(out.data(), static_cast<Uint32>(outLen)));
   if (!impl_->chunk) throw std::runtime_error(std::string("cannot make sound: ") + Mix_GetError());
 }
 

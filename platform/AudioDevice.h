@@ -36,12 +36,24 @@ void Close();
 // as XDG_DATA_HOME/XDG_DATA_DIRS) and then the system directories; empty when none.
 std::string FindSoundFont(const std::string& DataHome, const std::string& DataDirs);
 
+// The most one sound may take in the device format: 64 MiB, six minutes and a third.
+constexpr std::uint64_t kMaxSoundBytes = std::uint64_t{64} << 20;
+
+// Bytes that Bytes of PCM samples of the given format come to in the device format (whole
+// frames only; the conversion gives at most this much).
+std::uint64_t DeviceBytes(std::uint64_t Bytes, int SamplesPerSec, int BitsPerSample, int Channels);
+// Why such samples are too long to play (their converted size passes kMaxSoundBytes); empty
+// when they are not.
+std::string SoundSizeProblem(std::uint64_t Bytes, int SamplesPerSec, int BitsPerSample,
+                             int Channels);
+
 // One sound sample converted to the device format, played on a mixer channel of its own.
 class SoundChunk {
  public:
   // Converts PCM samples (BitsPerSample 8 unsigned or 16 signed little-endian, Channels 1 or
-  // 2, any rate) to the device format. Throws std::runtime_error when the device is not open
-  // or the format is not one of these.
+  // 2, 1000 to 192000 Hz) to the device format, a piece at a time. Throws std::runtime_error
+  // when the device is not open, the format is not one of these or the converted sound would
+  // pass kMaxSoundBytes.
   SoundChunk(const void* Data, std::size_t Bytes, int SamplesPerSec, int BitsPerSample,
              int Channels);
   ~SoundChunk();

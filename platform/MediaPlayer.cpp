@@ -3,8 +3,10 @@
 #include <SDL.h>
 #include <SDL_mixer.h>
 
+#include <cstdint>
 #include <cstring>
 #include <fstream>
+#include <vector>
 
 #include "platform/AudioDevice.h"
 #include "platform/MusicTarget.h"
@@ -13,15 +15,55 @@ TMediaPlayer::TMediaPlayer(TComponent* Owner) : TComponent(Owner) {}
 
 TMediaPlayer::~TMediaPlayer() { Close(); }
 
+namespace {
+
+// Songs of the game are a few kilobytes; a larger file is not taken for one.
+constexpr std::uintmax_t kMaxSongBytes = 16 << 20;
+
+std::uint32_t Be32(const unsigned char* p) {
+  return static_cast<std::uint32_t>(p[0]) << 24 | p[1] << 16 | p[2] << 8 | p[3];
+}
+
+}  // namespace
+
+void TMediaPlayer::CheckFile(const std::string& FileName) {
+  auto fail = [&](const std::string& What) { throw EMCIDeviceError(FileName + ": " + What); };
+  std::ifstream in(FileName, std::ios::binary | std::ios::ate);
+  if (!in) fail("cannot open the MIDI file");
+  const std::streamoff size = in.tellg();
+  if (size < 0 || static_cast<std::uintmax_t>(size) > kMaxSongBytes) {
+    fail("not a MIDI file (" + std::to_string(size) + " bytes)");
+  }
+  std::vector<unsigned char> d(static_cast<std::size_t>(size));
+  in.seekg(0);
+  if (size > 0 && !in.read(reinterpret_cast<char*>(d.data()), size)) fail("read error");
+  if (d.size() < 14 || std::memcmp(d.data(), "MThd", 4) != 0) fail("not a MIDI file");
+  const std::uint32_t headerLength = Be32(&d[4]);
+  const unsigned format = d[8] << 8 | d[9], tracks = d[10] << 8 | d[11];
+  if (headerLength < 6 || headerLength > d.size() - 8) fail("broken MIDI header");
+  if (format > 2) fail("unknown MIDI format " + std::to_string(format));
+  if (tracks == 0) fail("a MIDI file without tracks");
+  std::size_t at = 8 + headerLength;
+  unsigned found = 0;
+  while (found < tracks) {
+    if (d.size() - at < 8) {
+      fail("truncated MIDI file: " + std::to_string(found) + " of " + std::to_string(tracks) +
+           " tracks");
+    }
+    const std::uint32_t length = Be32(&d[at + 4]);
+    const bool track = std::memcmp(&d[at], "MTrk", 4) == 0;
+    if (length > d.size() - at - 8) {
+      fail(track ? "truncated MIDI file: track " + std::to_string(found + 1) + " ends early"
+                 : "truncated MIDI file");
+    }
+    if (track) ++found;
+    at += 8 + length;
+  }
+}
+
 void TMediaPlayer::Open() {
   Close();
-  std::ifstream in(fileName_, std::ios::binary);
-  if (!in) throw EMCIDeviceError(fileName_ + ": cannot open the MIDI file");
-  char head[4] = {};
-  if (!in.read(head, 4) || std::memcmp(head, "MThd", 4) != 0) {
-    throw EMCIDeviceError(fileName_ + ": not a MIDI file");
-  }
-  in.close();
+  CheckFile(fileName_);
   if (vornu::audio::Open() && vornu::audio::MusicAvailable()) {
     const std::string song = vornu::audio::target::SongFile(fileName_);
     music_.reset(Mix_LoadMUS(song.c_str()));

@@ -30,10 +30,13 @@ class TMediaPlayer : public TComponent {
   bool AutoEnable() const { return autoEnable_; }
   void SetAutoEnable(bool Value) { autoEnable_ = Value; }
 
-  // Opens FileName (a song already open is closed first). A file that is missing or not a
-  // MIDI file throws EMCIDeviceError naming it. With no audio device or no soundfont the
-  // song opens silently (the device has said so once on stderr).
+  // Opens FileName (a song already open is closed first). A file that CheckFile refuses, or
+  // that the synthesizer cannot read, throws EMCIDeviceError naming it. With no audio device
+  // or no soundfont the song opens silently (the device has said so once on stderr).
   void Open();
+  // Whether FileName is a whole Standard MIDI file: its header and every track it announces
+  // lie in the file. Throws EMCIDeviceError naming the file and the fault; opens no device.
+  static void CheckFile(const std::string& FileName);
   // Plays the open song from the start, once; nothing when no song is open.
   void Play();
   // Stops the song.

@@ -14,8 +14,14 @@
 namespace vornu {
 namespace {
 
-// Larger pictures are refused before anything is allocated for them.
-constexpr long kMaxSide = 8192;
+// Larger pictures are refused before anything is allocated for them. The game's largest is
+// 320 x 200 and the libraries' pictures are tiles; 2048 x 2048 (16 MiB decoded) is far beyond
+// both, and keeps a hostile file's cost to a few dozen megabytes.
+constexpr std::uint64_t kMaxSide = 4096;
+constexpr std::uint64_t kMaxPixels = 2048 * 2048;
+// The largest file such a picture needs: 32 bits a pixel, headers and a full colour table.
+constexpr std::uint64_t kMaxFileBytes = kMaxPixels * 4 + 65536;
+static_assert(kMaxFileBytes < 0x7FFFFFFF, "the decoder takes the file's size as an int");
 
 [[noreturn]] void Fail(const std::string& FileName, const std::string& What) {
   throw EInOutError(FileName + ": " + What);
@@ -33,7 +39,7 @@ void CheckHeaders(const std::string& FileName, const std::vector<unsigned char>&
   if (d.size() < 14 + 12) Fail(FileName, "truncated bitmap header");
   const std::uint32_t offBits = U32(&d[10]);
   const std::uint32_t infoSize = U32(&d[14]);
-  long width = 0, height = 0;
+  std::int64_t width = 0, height = 0;
   unsigned bpp = 0, compression = 0;
   if (infoSize == 12) {
     width = U16(&d[18]);
@@ -48,19 +54,21 @@ void CheckHeaders(const std::string& FileName, const std::vector<unsigned char>&
   } else {
     Fail(FileName, "unknown bitmap header size " + std::to_string(infoSize));
   }
-  const long absHeight = height < 0 ? -height : height;
+  const std::int64_t absHeight = height < 0 ? -height : height;
   if (width <= 0 || absHeight == 0) Fail(FileName, "bitmap has no pixels");
-  if (width > kMaxSide || absHeight > kMaxSide) {
-    Fail(FileName, "bitmap too large (" + std::to_string(width) + " x " +
-                       std::to_string(absHeight) + ")");
+  const auto w = static_cast<std::uint64_t>(width), h = static_cast<std::uint64_t>(absHeight);
+  if (w > kMaxSide || h > kMaxSide || w * h > kMaxPixels) {
+    Fail(FileName, "bitmap too large (" + std::to_string(w) + " x " + std::to_string(h) +
+                       "; at most " + std::to_string(kMaxPixels) + " pixels, sides up to " +
+                       std::to_string(kMaxSide) + ")");
   }
   if (bpp != 1 && bpp != 4 && bpp != 8 && bpp != 16 && bpp != 24 && bpp != 32) {
     Fail(FileName, "unsupported bits per pixel " + std::to_string(bpp));
   }
   if (offBits > d.size()) Fail(FileName, "truncated: pixel data missing");
   if (compression == 0 || compression == 3) {
-    const unsigned long row = ((static_cast<unsigned long>(width) * bpp + 31) / 32) * 4;
-    if (d.size() - offBits < row * static_cast<unsigned long>(absHeight)) {
+    const std::uint64_t row = ((w * bpp + 31) / 32) * 4;
+    if (d.size() - offBits < row * h) {
       Fail(FileName, "truncated: pixel data ends early");
     }
   } else if (compression == 1 || compression == 2) {
@@ -77,11 +85,11 @@ void CheckHeaders(const std::string& FileName, const std::vector<unsigned char>&
 // end properly; the decoder does not check all of this.
 void CheckRuns(const std::string& FileName, const std::vector<unsigned char>& d) {
   const std::uint32_t offBits = U32(&d[10]);
-  const long width = static_cast<std::int32_t>(U32(&d[18]));
-  const long height = static_cast<std::int32_t>(U32(&d[22]));
+  const std::int64_t width = static_cast<std::int32_t>(U32(&d[18]));
+  const std::int64_t height = static_cast<std::int32_t>(U32(&d[22]));
   const bool four = U32(&d[30]) == 2;
   std::size_t i = offBits;
-  long x = 0, y = 0;
+  std::int64_t x = 0, y = 0;
   auto need = [&](std::size_t n) {
     if (i + n > d.size()) Fail(FileName, "truncated: compressed pixel data ends early");
   };
@@ -133,6 +141,10 @@ Pixels32 LoadBitmapFile(const std::string& FileName) {
   in.seekg(0, std::ios::end);
   const std::streamoff size = in.tellg();
   if (size < 0) Fail(FileName, "cannot tell the file's size");
+  if (static_cast<std::uint64_t>(size) > kMaxFileBytes) {
+    Fail(FileName, "file too large for a bitmap (" + std::to_string(size) + " bytes; at most " +
+                       std::to_string(kMaxFileBytes) + ")");
+  }
   in.seekg(0, std::ios::beg);
   std::vector<unsigned char> data(static_cast<std::size_t>(size));
   if (size > 0 && !in.read(reinterpret_cast<char*>(data.data()), size)) {
@@ -164,22 +176,40 @@ Pixels32 LoadBitmapFile(const std::string& FileName) {
   return out;
 }
 
-void SavePngFile(const std::string& FileName, const Pixels32& Picture) {
+namespace {
+
+// SeeThrough > 0xFFFFFF: every pixel opaque.
+void WritePng(const std::string& FileName, const Pixels32& Picture, std::uint32_t SeeThrough) {
   if (Picture.Width <= 0 || Picture.Height <= 0 ||
       Picture.Pixels.size() != static_cast<std::size_t>(Picture.Width) * Picture.Height) {
     Fail(FileName, "picture to save has no pixels or a wrong size");
   }
-  sdl::Surface s(SDL_CreateRGBSurfaceWithFormat(0, Picture.Width, Picture.Height, 32,
-                                              SDL_PIXELFORMAT_RGB888));
+  const bool Keyed = SeeThrough <= 0xFFFFFF;
+  sdl::Surface s(
+      SDL_CreateRGBSurfaceWithFormat(0, Picture.Width, Picture.Height, 32,
+                                     Keyed ? SDL_PIXELFORMAT_ARGB8888 : SDL_PIXELFORMAT_RGB888));
   if (!s) Fail(FileName, std::string("cannot make picture: ") + SDL_GetError());
   for (int y = 0; y < Picture.Height; ++y) {
-    std::memcpy(static_cast<std::uint8_t*>(s->pixels) + static_cast<std::size_t>(y) * s->pitch,
-                Picture.Pixels.data() + static_cast<std::size_t>(y) * Picture.Width,
-                static_cast<std::size_t>(Picture.Width) * 4);
+    auto* row = reinterpret_cast<std::uint32_t*>(static_cast<std::uint8_t*>(s->pixels) +
+                                                 static_cast<std::size_t>(y) * s->pitch);
+    for (int x = 0; x < Picture.Width; ++x) {
+      const std::uint32_t c = Picture.Pixels[static_cast<std::size_t>(y) * Picture.Width + x];
+      row[x] = !Keyed ? c : (c & 0xFFFFFF) == SeeThrough ? 0 : (c | 0xFF000000u);
+    }
   }
   if (IMG_SavePNG(s.get(), FileName.c_str()) != 0) {
     Fail(FileName, std::string("cannot write PNG: ") + IMG_GetError());
   }
+}
+
+}  // namespace
+
+void SavePngFile(const std::string& FileName, const Pixels32& Picture) {
+  WritePng(FileName, Picture, 0xFFFFFFFFu);
+}
+
+void SavePngFile(const std::string& FileName, const Pixels32& Picture, std::uint32_t SeeThrough) {
+  WritePng(FileName, Picture, SeeThrough & 0xFFFFFF);
 }
 
 }  // namespace vornu

@@ -25,5 +25,7 @@ Pixels32 LoadBitmapFile(const std::string& FileName);
 
 // Writes Picture as a PNG file; failure throws EInOutError naming the file.
 void SavePngFile(const std::string& FileName, const Pixels32& Picture);
+// The same with an alpha channel: pixels of colour SeeThrough (0xRRGGBB) are fully transparent.
+void SavePngFile(const std::string& FileName, const Pixels32& Picture, std::uint32_t SeeThrough);
 
 }  // namespace vornu

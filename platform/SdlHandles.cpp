@@ -13,5 +13,6 @@ void RWopsClose::operator()(SDL_RWops* Handle) const { SDL_RWclose(Handle); }
 // Freeing a playing song halts it first.
 void MusicFree::operator()(_Mix_Music* Handle) const { Mix_FreeMusic(Handle); }
 void ChunkFree::operator()(Mix_Chunk* Handle) const { Mix_FreeChunk(Handle); }
+void AudioStreamFree::operator()(_SDL_AudioStream* Handle) const { SDL_FreeAudioStream(Handle); }
 
 }  // namespace vornu::sdl

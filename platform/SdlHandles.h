@@ -11,6 +11,7 @@ struct SDL_Surface;
 struct SDL_RWops;
 struct _Mix_Music;
 struct Mix_Chunk;
+struct _SDL_AudioStream;
 
 namespace vornu::sdl {
 
@@ -35,6 +36,9 @@ struct MusicFree {
 struct ChunkFree {
   void operator()(Mix_Chunk* Handle) const;
 };
+struct AudioStreamFree {
+  void operator()(_SDL_AudioStream* Handle) const;
+};
 
 using Window = std::unique_ptr<SDL_Window, WindowFree>;
 using Renderer = std::unique_ptr<SDL_Renderer, RendererFree>;
@@ -43,5 +47,6 @@ using Surface = std::unique_ptr<SDL_Surface, SurfaceFree>;
 using RWops = std::unique_ptr<SDL_RWops, RWopsClose>;
 using Music = std::unique_ptr<_Mix_Music, MusicFree>;
 using Chunk = std::unique_ptr<Mix_Chunk, ChunkFree>;
+using AudioStream = std::unique_ptr<_SDL_AudioStream, AudioStreamFree>;
 
 }  // namespace vornu::sdl

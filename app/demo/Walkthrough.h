@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <deque>
+#include <filesystem>
 #include <functional>
 #include <optional>
 #include <sstream>
@@ -458,17 +459,53 @@ class Player {
   bool creditsSeen_ = false;
 };
 
-// The whole game from the first picture to the last key press, in a natural order.
-inline void BuildFullGame(Player& P) {
-  auto Scene = [&P](int S) { P.ExpectScene(S); };
-
-  // Opening pictures.
+// The opening pictures, each stepped through with a key, until Pukki stands in the kitchen.
+inline void BuildOpening(Player& P) {
   P.KeyWhen([](const TForm1& F) { return F.IntroActive == 1 && F.IntroStep == 2; },
             "title picture");
   P.KeyWhen([](const TForm1& F) { return F.IntroActive == 1 && F.IntroStep == 4; },
             "warning picture");
   P.KeyWhen([](const TForm1& F) { return F.IntroActive == 1 && F.IntroStep == 6; }, "introduction");
   P.WaitUntil([](const TForm1& F) { return F.IntroActive == 0 && F.CurrentScene == 1; }, "kitchen");
+}
+
+// What a saved game holds, in one line (scene, Pukki's place and facing, the items carried).
+inline std::string DescribeSaved(const TForm1& F) {
+  const Snapshot S = Snapshot::Of(F);
+  std::ostringstream Out;
+  Out << "scene " << S.Scene << ", Pukki at " << S.X << "," << S.Y << " facing " << int(S.Direction)
+      << ", items";
+  for (std::uint16_t Item : S.Items) Out << " " << Item;
+  if (S.Items.empty()) Out << " none";
+  return Out.str();
+}
+
+// A short run around the saved game of the current folder: the opening pictures, then with
+// no save there the peg is taken and the game saved from the inventory; with a save there it
+// is loaded instead, so an existing save is never overwritten. Report gets "saved: ..." or
+// "loaded: ..." with DescribeSaved of the game right after the button.
+inline void BuildSaveRun(Player& P, bool HaveSave, std::function<void(std::string)> Report) {
+  BuildOpening(P);
+  if (HaveSave) {
+    P.InventoryButton(LoadButton, "load the saved game");
+    P.Do([Report](TForm1& F) { Report("loaded: " + DescribeSaved(F)); }, "loaded");
+    return;
+  }
+  P.Verb(9, 2, "open cabinet 9");
+  P.ExpectScene(2);
+  P.Verb(2, 2, "take the peg");
+  P.ExpectItem(1, true);
+  P.InventoryButton(SaveButton, "save the game");
+  P.Expect([](const TForm1&) { return std::filesystem::is_regular_file("savegame.dat"); },
+           "savegame.dat written");
+  P.Do([Report](TForm1& F) { Report("saved: " + DescribeSaved(F)); }, "saved");
+}
+
+// The whole game from the first picture to the last key press, in a natural order.
+inline void BuildFullGame(Player& P) {
+  auto Scene = [&P](int S) { P.ExpectScene(S); };
+
+  BuildOpening(P);
 
   // The kitchen: a cabinet that only opens, then the close-ups behind two doors.
   P.Verb(7, 2, "open an upper cabinet");

@@ -3,8 +3,15 @@
 //
 //   vornu-demo            watchable pace
 //   vornu-demo --fast     as fast as the game allows (the end-to-end check of `make test`)
+//   vornu-demo --save-run [--fast]
+//                         a short run in the current folder instead of a scratch one: the
+//                         opening pictures, then the peg taken and the game saved from the
+//                         inventory, or, when savegame.dat is already there, that game loaded
+//                         (a save is never overwritten); the game is then closed. The package
+//                         check uses it to see where an installed game keeps its save.
 //
-// Exits 0 only when the credits were shown and the game then closed itself.
+// Exits 0 only when the credits were shown (the save run: the game was saved or loaded) and the
+// game then closed itself.
 #include <unistd.h>
 
 #include <cstdio>
@@ -12,6 +19,7 @@
 #include <cstring>
 #include <exception>
 #include <filesystem>
+#include <optional>
 #include <string>
 
 #include "app/demo/ScratchDir.h"
@@ -44,26 +52,33 @@ class QueueSink : public walkthrough::InputSink {
 
 namespace fs = std::filesystem;
 
-// The game data: in the current directory, or beside the program.
-fs::path GameData() {
-  fs::path Data = fs::current_path();
-  if (!fs::exists(Data / "scenes")) Data = fs::read_symlink("/proc/self/exe").parent_path();
-  if (!fs::exists(Data / "scenes")) {
-    throw std::runtime_error("no game data (scenes/) beside the program or in " +
-                             fs::current_path().string());
+#ifndef VORNU_DATA_FROM_PROGRAMS
+#define VORNU_DATA_FROM_PROGRAMS "."
+#endif
+
+// The game data: in the current folder (a build's game folder, or the player's folder that the
+// launcher prepares), beside the program (a build), or where an installation keeps it.
+fs::path FindGameData() {
+  const fs::path Programs = fs::read_symlink("/proc/self/exe").parent_path();
+  for (const fs::path& Dir : {fs::current_path(), Programs, Programs / VORNU_DATA_FROM_PROGRAMS}) {
+    if (fs::exists(Dir / "scenes")) return fs::canonical(Dir);
   }
-  return Data;
+  throw std::runtime_error("no game data (scenes/) in " + fs::current_path().string() +
+                           ", beside the program or in " +
+                           (Programs / VORNU_DATA_FROM_PROGRAMS).lexically_normal().string());
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  bool Fast = false;
+  bool Fast = false, SaveRun = false;
   for (int I = 1; I < argc; ++I) {
     if (std::strcmp(argv[I], "--fast") == 0) {
       Fast = true;
+    } else if (std::strcmp(argv[I], "--save-run") == 0) {
+      SaveRun = true;
     } else {
-      std::fprintf(stderr, "usage: %s [--fast]\n", argv[0]);
+      std::fprintf(stderr, "usage: %s [--fast] [--save-run]\n", argv[0]);
       return 2;
     }
   }
@@ -75,10 +90,18 @@ int main(int argc, char** argv) {
     Pace.GlideSteps = 12;
   }
   walkthrough::Player Player(Pace);
-  walkthrough::BuildFullGame(Player);
+  std::string SaveReport;
+  if (SaveRun) {
+    walkthrough::BuildSaveRun(Player, fs::exists("savegame.dat"),
+                              [&SaveReport](std::string Line) { SaveReport = std::move(Line); });
+  } else {
+    walkthrough::BuildFullGame(Player);
+  }
 
   try {
-    walkthrough::ScratchDir Scratch(GameData(), "vornu-demo");
+    // The save run plays in the current folder; the full walkthrough in a scratch one.
+    std::optional<walkthrough::ScratchDir> Scratch;
+    if (!SaveRun) Scratch.emplace(FindGameData(), "vornu-demo");
     Application->Initialize();
     TForm1Settings Settings;  // the vornu build: 640 x 400, halved mouse, cleared back surface
 #ifdef VORNU_LOWRES
@@ -95,7 +118,11 @@ int main(int argc, char** argv) {
     TNotifyEvent Frame = Form.GXScreen1->OnFlip;
     Form.GXScreen1->OnFlip = [&](TObject* Sender) {
       if (Frame) Frame(Sender);
-      if (Player.Finished()) return;
+      if (Player.Finished()) {
+        // The full walkthrough closes the game with its last key; the save run stops here.
+        if (SaveRun && Player.Succeeded() && !Form.Closed()) Form.Close();
+        return;
+      }
       Player.Tick(Form, Sink);
       if (!Player.Log().empty() && Player.Log().back() != LastLogged) {
         LastLogged = Player.Log().back();
@@ -115,6 +142,14 @@ int main(int argc, char** argv) {
     } else if (!Player.Failure().empty()) {
       std::fprintf(stderr, "demo: FAILED: %s\n", Player.Failure().c_str());
       Status = 1;
+    } else if (SaveRun) {
+      if (!Player.Succeeded() || SaveReport.empty()) {
+        std::fprintf(stderr, "demo: FAILED: the game ended before it was saved or loaded\n");
+        Status = 1;
+      } else {
+        std::fprintf(stderr, "demo: %s in %s\n", SaveReport.c_str(),
+                     fs::current_path().string().c_str());
+      }
     } else if (!Player.CreditsSeen() || !Form.Closed() || !Player.Succeeded()) {
       std::fprintf(stderr, "demo: FAILED: the game ended before the credits (%zu steps done)\n",
                    Player.CommandsDone());

@@ -198,7 +198,9 @@ TEST_F(FrameTimer, KeepsItsPaceAndCountWhereTheClockWraps) {
     up.OnTimer = [&](TObject*) {
       events_.push_back(std::to_string(timeGetTime() - start) + ":" + std::to_string(up.Elapsed()));
     };
-    down.OnTimer = [&](TObject*) { events_.back() += "/" + std::to_string(down.Elapsed()); };
+    down.OnTimer = [&](TObject*) {
+      events_.back().append("/").append(std::to_string(down.Elapsed()));
+    };
     up.SetEnabled(true);
     down.SetEnabled(true);
     Pass(260);  // the clock wraps (or turns negative) at 100 ms

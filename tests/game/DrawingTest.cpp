@@ -8,6 +8,39 @@ using gametest::THarness;
 
 namespace {
 
+// One line of a two-pass text: where its shadow goes on the text surface, and the text.
+struct TPassLine {
+  int X, Y;
+  std::string Text;
+};
+
+// Draws lines as the two-pass algorithm does onto Target at (At, Ay): on a white surface the
+// shadow lines with opaque cells, keyed out and drawn; then the text lines one pixel right and
+// down, without erasing, drawn again.
+void TwoPassText(TGXScreen& Screen, TGXSurface& Target, int W, int H, int At, int Ay,
+                 const std::vector<TPassLine>& Lines, const TFont& Shadow, const TFont& Text) {
+  auto Scratch = Screen.CreateSurface(W, H);
+  TGXCanvas& C = *Scratch->Canvas;
+  Scratch->Erase(0);
+  C.FloodFill(0, 0, clRed, fsBorder);
+  C.Font = Shadow;
+  for (const TPassLine& L : Lines) C.TextOut(L.X, L.Y, L.Text);
+  C.Release();
+  Screen.TransparentFromPixel(*Scratch, 0, 0);
+  Target.Draw(At, Ay, *Scratch, true);
+  C.Font = Text;
+  for (const TPassLine& L : Lines) C.TextOut(L.X + 1, L.Y + 1, L.Text);
+  C.Release();
+  Target.Draw(At, Ay, *Scratch, true);
+}
+
+int Differences(TGXSurface& A, TGXSurface& B) {
+  int N = 0;
+  for (int Y = 0; Y < 200; ++Y)
+    for (int X = 0; X < 320; ++X) N += A.Pixel(X, Y) != B.Pixel(X, Y);
+  return N;
+}
+
 // Whether Colour is one of the text colours (red or maroon; lime or green).
 bool IsRed(std::uint32_t C) {
   return SameColour(C, 0xFF0000) || SameColour(C, 0x800000);
@@ -40,6 +73,30 @@ struct Drawing : ::testing::Test {
     TMemoryCanvas C(1, 1);
     C.Font = F.Label1->Font;
     return C.TextWidth(Text);
+  }
+  // Pixels of rows Y..Y+19 that differ from the text line Text (none when empty) drawn by the
+  // two-pass drawing over the plain pictures under it: the scene's background, and in the
+  // inventory the inventory picture from x 10 to 309.
+  int LineDifferences(const std::string& Text, int Y) {
+    TGXScreen& Screen = *F.GXScreen1;
+    auto Want = Screen.CreateSurface(320, 20);
+    TGXCanvas& C = *Want->Canvas;
+    auto Paint = [&C](int X0, int X1, std::uint32_t Rgb) {
+      C.Brush.Color = RGB(static_cast<std::uint8_t>(Rgb >> 16), static_cast<std::uint8_t>(Rgb >> 8),
+                          static_cast<std::uint8_t>(Rgb));
+      C.FillRect(Rect(X0, 0, X1, 20));
+    };
+    Paint(0, 320, gametest::BackgroundColour(F.CurrentScene));
+    if (F.InventoryOpen == 1) Paint(10, 310, gametest::kInventoryColour);
+    C.Release();
+    if (!Text.empty()) {
+      TwoPassText(Screen, *Want, 320, 20, 160 - Width(Text) / 2, 0, {{1, 1, Text}}, F.Label2->Font,
+                  F.Label1->Font);
+    }
+    int N = 0;
+    for (int Row = 0; Row < 20 && Y + Row < 200; ++Row)
+      for (int X = 0; X < 320; ++X) N += Want->Pixel(X, Row) != H.Back().Pixel(X, Y + Row);
+    return N;
   }
   // Whether the text line shows Text: centred on 160, as wide as Text.
   bool ShowsLine(const std::string& Text, int Y = 180) {
@@ -167,43 +224,6 @@ TEST_F(Drawing, LargeBuildClearsTheRestOfTheDisplay) {
   EXPECT_TRUE(SameColour(H.Pixel(300, 5), gametest::BackgroundColour(1)));
 }
 
-namespace {
-
-// One line of a two-pass text: where its shadow goes on the text surface, and the text.
-struct TPassLine {
-  int X, Y;
-  std::string Text;
-};
-
-// Draws lines as the two-pass algorithm does onto Target at (At, Ay): on a white surface the
-// shadow lines with opaque cells, keyed out and drawn; then the text lines one pixel right and
-// down, without erasing, drawn again.
-void TwoPassText(TGXScreen& Screen, TGXSurface& Target, int W, int H, int At, int Ay,
-                 const std::vector<TPassLine>& Lines, const TFont& Shadow, const TFont& Text) {
-  auto Scratch = Screen.CreateSurface(W, H);
-  TGXCanvas& C = *Scratch->Canvas;
-  Scratch->Erase(0);
-  C.FloodFill(0, 0, clRed, fsBorder);
-  C.Font = Shadow;
-  for (const TPassLine& L : Lines) C.TextOut(L.X, L.Y, L.Text);
-  C.Release();
-  Screen.TransparentFromPixel(*Scratch, 0, 0);
-  Target.Draw(At, Ay, *Scratch, true);
-  C.Font = Text;
-  for (const TPassLine& L : Lines) C.TextOut(L.X + 1, L.Y + 1, L.Text);
-  C.Release();
-  Target.Draw(At, Ay, *Scratch, true);
-}
-
-int Differences(TGXSurface& A, TGXSurface& B) {
-  int N = 0;
-  for (int Y = 0; Y < 200; ++Y)
-    for (int X = 0; X < 320; ++X) N += A.Pixel(X, Y) != B.Pixel(X, Y);
-  return N;
-}
-
-}  // namespace
-
 TEST_F(Drawing, ComposedSpeechGivesThePixelsOfTheTwoPassDrawing) {
   F.CursorShown = 0;
   H.Frame();
@@ -251,4 +271,84 @@ TEST_F(Drawing, ComposedTextLineGivesThePixelsOfTheTwoPassDrawing) {
   F.HotspotHidden[1][10] = 0;
   H.Frame();
   EXPECT_EQ(Differences(H.Back(), *Want), 0);
+}
+
+TEST_F(Drawing, TheTextLineShowsWhatIsUnderThePointerOrTheChosenVerb) {
+  using vornu::W;
+  auto Reset = [this] {
+    F.HotspotHidden[1][10] = 0;
+    H.Calm({5, 6});
+    H.Frame();
+  };
+  auto Hold = [this](int Item) {
+    F.ItemInHand = 1;
+    F.HeldItem = static_cast<std::uint16_t>(Item);
+  };
+  auto Menu = [this](int X, int Y) {
+    H.Move(X, Y);
+    H.Down(X, Y);
+    H.Run(800);
+    ASSERT_EQ(F.MenuOpen, 1);
+  };
+  auto Inventory = [this] { H.Click(150, 150, mbRight); };
+  const struct {
+    const char* What;
+    std::function<void()> Do;
+    std::string Text;
+    int Y;
+  } Cases[] = {
+      {"a hotspot's name", [&] { H.Move(210, 60); }, "T1h10s1", 180},
+      {"floor", [&] { H.Move(150, 150); }, "", 180},
+      {"nothing", [&] { H.Move(150, 20); }, "", 180},
+      {"a hidden hotspot", [&] { F.HotspotHidden[1][10] = 1, H.Move(210, 60); }, "", 180},
+      {"another hotspot's name", [&] { H.Move(270, 60); }, "T1h60s1", 180},
+      {"an item held over a hotspot", [&] { Hold(6), H.Move(210, 60); }, W("Käytä esineen6 U10"),
+       180},
+      {"an item held over floor", [&] { Hold(6), H.Move(100, 130); }, "", 180},
+      {"the menu on no verb", [&] { Menu(210, 60), H.Move(175, 90); }, "T1h10s1", 180},
+      {"the menu on verb 2", [&] { Menu(210, 60), H.Move(145, 105); }, "T2h10s1", 180},
+      {"the menu on verb 3", [&] { Menu(210, 60), H.Move(165, 101); }, "T3h10s1", 180},
+      {"the menu on verb 4", [&] { Menu(210, 60), H.Move(165, 112); }, "T4h10s1", 180},
+      {"walking to use verb 4, the pointer on another hotspot",
+       [&] { Menu(210, 60), H.Move(165, 112), H.Up(165, 112), H.Run(100), H.Move(30, 60); },
+       "T4h10s1", 180},
+      {"walking to use verb 4, a press on floor",
+       [&] { Menu(210, 60), H.Move(165, 112), H.Up(165, 112), H.Run(100), H.Down(150, 150); },
+       "T4h10s1", 180},
+      {"a verb being carried out once Pukki is there",
+       [&] {
+         H.Move(210, 60);
+         F.SelectedVerb = 2;
+         F.ActionHotspot = 10;
+         F.ActionStep = 1;
+         F.SceneActionIdle = 0;
+       },
+       "", 180},
+      {"a speech instead of the name",
+       [&] {
+         H.Move(210, 60);
+         SayStr S;
+         F.StringToSayStr("Hei", S);
+         F.PukkiSay(S);
+       },
+       "", 180},
+      {"an item's name in the inventory", [&] { Inventory(), H.Move(45, 20); }, "Esine6", 155},
+      {"nothing in the inventory", [&] { Inventory(), H.Move(200, 100); }, "", 155},
+      {"an item held over another", [&] { Inventory(), H.Click(45, 20), H.Move(15, 20); },
+       W("Käytä esineen6 esineelle5"), 155},
+      {"an item held over itself", [&] { Inventory(), H.Click(45, 20), H.Move(45, 20); },
+       W("Käytä esineen6 esineelle6"), 155},
+      {"the menu on an item's verb 3", [&] { Inventory(), Menu(15, 20), H.Move(165, 101); }, "V3e5",
+       155},
+      {"the menu on an item, no verb", [&] { Inventory(), Menu(15, 20), H.Move(175, 90); },
+       "Esine5", 155},
+      {"the menu on an item, the pointer on the next item",
+       [&] { Inventory(), Menu(15, 20), H.Move(45, 20); }, "Esine5", 155},
+  };
+  for (const auto& C : Cases) {
+    Reset();
+    C.Do();
+    H.Frame();
+    EXPECT_EQ(LineDifferences(C.Text, C.Y), 0) << C.What;
+  }
 }

@@ -4,10 +4,13 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <vector>
@@ -137,17 +140,20 @@ inline std::string ObjectFile(int Scene) {
   }
   for (const THotspot& H : Hs) {
     for (int V = 1; V <= 4; ++V)
-      Obj += "T" + std::to_string(V) + "h" + std::to_string(H.Number) + "s" + S + "\r\n";
+      Obj +=
+          std::string("T") + std::to_string(V) + "h" + std::to_string(H.Number) + "s" + S + "\r\n";
   }
-  for (const THotspot& H : Hs) Obj += "U" + std::to_string(H.Number) + "\r\n";
+  for (const THotspot& H : Hs) Obj += std::string("U") + std::to_string(H.Number) + "\r\n";
   for (const THotspot& H : Hs) {
     for (int V = 2; V <= 4; ++V)
-      Obj += "R" + std::to_string(V) + "h" + std::to_string(H.Number) + "\r\n";
+      Obj += std::string("R") + std::to_string(V) + "h" + std::to_string(H.Number) + "\r\n";
   }
   return Obj;
 }
 
-// Colour of tile K of scene S (distinct in 16-bit colour).
+// Colour of tile K of scene S (distinct in 16-bit colour). Every tile is that colour but for one
+// pixel of the transparent colour (black) at (width - 2, height - 2), which shows whether the
+// tile was drawn transparent.
 inline std::uint32_t TileColour(int S, int K) {
   return (static_cast<std::uint32_t>(0x40 + K * 8) << 16) |
          (static_cast<std::uint32_t>(S * 16) << 8) | 0x08;
@@ -166,8 +172,10 @@ inline void WriteScene(const fs::path& Dir, int Scene) {
   const vornu::TSceneSetup& Set = vornu::SceneSetup(Scene);
   for (std::size_t K = 0; K < Set.Tiles.size(); ++K) {
     const int Tile = static_cast<int>(K) + 1;
-    WriteBitmap(Dir / vornu::SceneTilePath(Scene, Tile), Set.Tiles[K].Width, Set.Tiles[K].Height,
-                TileColour(Scene, Tile));
+    const int W = Set.Tiles[K].Width, H = Set.Tiles[K].Height;
+    WriteBitmap(Dir / vornu::SceneTilePath(Scene, Tile), W, H, [=](int X, int Y) {
+      return X == W - 2 && Y == H - 2 ? 0u : TileColour(Scene, Tile);
+    });
   }
 }
 
@@ -175,7 +183,8 @@ inline std::string ItemFile(int Refusals) {
   std::string Txt = "13\r\n";
   for (int I = 1; I <= 13; ++I) {
     Txt += "Esine" + std::to_string(I) + "\r\n";
-    for (int K = 2; K <= 4; ++K) Txt += "V" + std::to_string(K) + "e" + std::to_string(I) + "\r\n";
+    for (int K = 2; K <= 4; ++K)
+      Txt += std::string("V") + std::to_string(K) + "e" + std::to_string(I) + "\r\n";
     Txt += "esineen" + std::to_string(I) + "\r\n";
     Txt += "esineelle" + std::to_string(I) + "\r\n";
   }
@@ -207,7 +216,7 @@ inline void WriteGame(const fs::path& Dir) {
     WriteBitmap(Sprites / (std::string(Phases[P]) + ".bmp"), 320, 200, kIntroColours[P]);
   for (int D = 0; D < 8; ++D) {
     for (int F = 1; F <= 30; ++F) {
-      const std::string Nn = (F < 10 ? "0" : "") + std::to_string(F);
+      const std::string Nn = std::string(F < 10 ? "0" : "") + std::to_string(F);
       WriteBitmap(Sprites / "pukki" / (std::string(kDirectionFiles[D]) + Nn + ".bmp"), 45, 60,
                   [D, F](int X, int Y) {
                     return X >= 10 && X < 35 && Y >= 5 && Y < 56 ? FrameColour(D, F) : 0u;
@@ -229,7 +238,7 @@ inline void WriteGame(const fs::path& Dir) {
 }
 
 // Bump when WriteGame changes: the shared directory is kept between test processes.
-constexpr int kFixtureVersion = 1;
+constexpr int kFixtureVersion = 2;
 
 // The fixture directory shared by every test process (written once, then reused).
 inline const fs::path& SharedGameDir() {
@@ -344,6 +353,22 @@ class THarness {
     ASSERT_EQ(F().CurrentScene, 1);
   }
 
+  // Scene 1 with nothing under way: no timer, speech, menu, inventory or held item, the pointer
+  // shown on floor, Pukki standing where he is, carrying Items.
+  void Calm(std::initializer_list<int> Items) {
+    TForm1& G = F();
+    G.LoadScene(1);
+    for (TTimer* T : {G.Timer2.get(), G.Timer3.get(), G.Timer4.get()}) T->SetEnabled(false);
+    G.SpeechActive = G.MenuOpen = G.InventoryOpen = G.ItemInHand = 0;
+    G.HeldItem = 0;
+    G.SelectedVerb = G.CursorShown = 1;
+    G.PukkiTargetX = G.PukkiX;
+    G.PukkiTargetY = G.PukkiY;
+    G.ClearInventory();
+    for (int I : Items) G.AddItem(static_cast<std::uint16_t>(I));
+    Move(150, 150);
+  }
+
   // Form coordinates of a logical point (the large build doubles them).
   int Scale(int V) const { return Form_->Settings.HalveMouse ? V * 2 : V; }
   void Move(int X, int Y) { F().FormMouseMove(nullptr, 0, Scale(X), Scale(Y)); }
@@ -385,5 +410,86 @@ inline bool SameColour(std::uint32_t A, std::uint32_t B) {
   }
   return true;
 }
+
+// The pointer pictures: a 4 x 4 block at the top left, the rest transparent.
+constexpr std::uint32_t kNormalPointer = 0xF0F0F0;
+constexpr std::uint32_t kActivePointer = 0xF0F000;
+constexpr std::uint32_t kInventoryColour = 0x303060;
+inline std::uint32_t MenuColour(int M) {
+  return 0x600000u + static_cast<std::uint32_t>(M) * 0x1000;
+}
+inline std::uint32_t ItemColour(int I) {
+  return 0x00A000u + static_cast<std::uint32_t>(I) * 8;
+}
+
+// What the 320 x 200 game area of Back should show, painted from the fixture's pictures, and
+// compared with Back in its 16-bit colour (every fixture colour is exact there).
+class TScreenPicture {
+ public:
+  explicit TScreenPicture(std::uint32_t Rgb) : Px_(320 * 200, Rgb), Care_(320 * 200, 1) {}
+
+  void Fill(int X, int Y, int W, int H, std::uint32_t Rgb) {
+    for (int Row = std::max(Y, 0); Row < std::min(Y + H, 200); ++Row)
+      for (int Col = std::max(X, 0); Col < std::min(X + W, 320); ++Col) At(Col, Row) = Rgb;
+  }
+  // Pixels whose content the comparison leaves alone (a text drawn there, say).
+  void Ignore(int X, int Y, int W, int H) {
+    for (int Row = std::max(Y, 0); Row < std::min(Y + H, 200); ++Row)
+      for (int Col = std::max(X, 0); Col < std::min(X + W, 320); ++Col)
+        Care_[static_cast<std::size_t>(Row * 320 + Col)] = 0;
+  }
+  // Fixture tile K of scene S, W x H, at (X, Y): its one black pixel shows what lies under it
+  // when the tile is drawn transparent.
+  void Tile(int S, int K, int W, int H, int X, int Y, bool Transparent) {
+    const int Hx = X + W - 2, Hy = Y + H - 2;
+    const bool HoleShown = Hx >= 0 && Hx < 320 && Hy >= 0 && Hy < 200;
+    const std::uint32_t Under = HoleShown ? At(Hx, Hy) : 0;
+    Fill(X, Y, W, H, TileColour(S, K));
+    if (HoleShown) At(Hx, Hy) = Transparent ? Under : 0;
+  }
+  // Pukki's walking frame Frame of direction D with its corner at (X, Y): the body only.
+  void Pukki(int X, int Y, int D, int Frame = 1) {
+    Fill(X + 10, Y + 5, 25, 51, FrameColour(D, Frame));
+  }
+  void Pointer(int X, int Y, int Kind) {
+    Fill(X, Y, 4, 4, Kind == 2 ? kActivePointer : kNormalPointer);
+  }
+  // Item I's picture at (X, Y): opaque shows its black border, transparent only its middle.
+  void Item(int X, int Y, int I, bool Transparent) {
+    if (!Transparent) Fill(X, Y, 30, 30, 0);
+    Fill(X + 5, Y + 5, 20, 20, ItemColour(I));
+  }
+
+  // Describes the pixels of Back's game area that differ (empty when none do).
+  std::string Differences(TGXSurface& Back) const {
+    int N = 0;
+    std::string First;
+    for (int Y = 0; Y < 200; ++Y) {
+      for (int X = 0; X < 320; ++X) {
+        const std::size_t I = static_cast<std::size_t>(Y * 320 + X);
+        if (!Care_[I]) continue;
+        const std::uint32_t Got = Back.PixelRgb(X, Y);
+        if (Quantised(Got) == Quantised(Px_[I])) continue;
+        if (++N <= 4)
+          First += " (" + std::to_string(X) + "," + std::to_string(Y) + ") " + Hex(Got) +
+                   " instead of " + Hex(Px_[I]) + ";";
+      }
+    }
+    return N == 0 ? std::string() : std::to_string(N) + " pixels differ:" + First;
+  }
+
+ private:
+  static std::uint32_t Quantised(std::uint32_t Rgb) {
+    return ((Rgb >> 19) & 0x1F) << 11 | ((Rgb >> 10) & 0x3F) << 5 | ((Rgb >> 3) & 0x1F);
+  }
+  static std::string Hex(std::uint32_t V) {
+    char B[16];
+    std::snprintf(B, sizeof B, "%06X", V);
+    return B;
+  }
+  std::uint32_t& At(int X, int Y) { return Px_[static_cast<std::size_t>(Y * 320 + X)]; }
+  std::vector<std::uint32_t> Px_;
+  std::vector<unsigned char> Care_;
+};
 
 }  // namespace gametest

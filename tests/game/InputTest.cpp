@@ -205,6 +205,17 @@ TEST_F(InScene, MapJourneyStartsOnAnyButtonOverAPlace) {
   EXPECT_EQ(F.ActionHotspot, 2);
 }
 
+TEST_F(InScene, MapJourneyOnlyWhenReleasedOverAPlace) {
+  F.LoadScene(0);
+  H.Move(60, 70);  // map hotspot 2
+  H.Down(60, 70);
+  H.Move(60, 20);  // nothing
+  H.Up(60, 20);
+  EXPECT_EQ(F.MapIdle, 1);
+  H.Run(100);
+  EXPECT_EQ(F.CurrentScene, 0);
+}
+
 TEST_F(InScene, ScriptWaitLocksPressesAndReleases) {
   F.ActionDelayMs(1000);
   F.ActionStep = 3;
@@ -257,6 +268,13 @@ TEST_F(InScene, InventoryButtonsAndItemSlots) {
   EXPECT_EQ(F.CursorKind, 1);
   H.Move(15, 40);  // below the slots
   EXPECT_EQ(F.MouseOnItem(), 0);
+  // Slot edges: x 10..39 is slot 1, 40..69 slot 2; rows 10..39.
+  const int Edges[][3] = {{9, 20, 0},  {10, 20, 4}, {39, 20, 4}, {40, 20, 9},
+                          {69, 39, 9}, {70, 20, 0}, {20, 9, 0},  {20, 10, 4}};
+  for (const auto& E : Edges) {
+    H.Move(E[0], E[1]);
+    EXPECT_EQ(F.MouseOnItem(), E[2]) << E[0] << "," << E[1];
+  }
 }
 
 TEST_F(InScene, InventoryClicksTakeCombineAndDrop) {
@@ -278,6 +296,13 @@ TEST_F(InScene, InventoryClicksTakeCombineAndDrop) {
   EXPECT_EQ(F.SpeechActive, 1);
   H.Click(150, 150);  // ends the speech only
   H.Click(15, 20);
+  EXPECT_EQ(F.HeldItem, 10);
+  // Pressed on an item, released on empty space: the press point decides, it stays held.
+  H.Move(15, 20);
+  H.Down(15, 20);
+  H.Move(150, 100);
+  H.Up(150, 100);
+  EXPECT_EQ(F.ItemInHand, 1);
   EXPECT_EQ(F.HeldItem, 10);
   H.Click(150, 100);  // empty inventory space drops it
   EXPECT_EQ(F.ItemInHand, 0);

@@ -103,3 +103,11 @@ TEST(Route, UnreachableAndOffMapGoalsGiveNoRoute) {
   EXPECT_EQ(PlanRoute(*Map, 400, 150, 60, 100).Count, 0);
   EXPECT_EQ(PlanRoute(*Map, 60, 250, 60, 100).Count, 0);
 }
+
+TEST(Route, RightSearchGoesOnToTheScreensEdge) {
+  // Only a detour right of the wall at x = 305 sees the goal.
+  auto Map = MapWithWall(305, 1, 149);
+  const vornu::TRoute R = PlanRoute(*Map, 60, 150, 310, 100);
+  ASSERT_EQ(R.Count, 2);
+  EXPECT_EQ(R.Points[0], (TWayPoint{305, 150}));
+}

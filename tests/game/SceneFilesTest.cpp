@@ -1,6 +1,8 @@
 // Reading hotspot maps, scene object files and the item file, and refusing broken ones.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "game/SceneFiles.h"
@@ -153,7 +155,8 @@ TEST(HotspotMap, Byte26AndShortFileFillTheRestWith26) {
 TEST(ItemFile, ReadsTextsRepliesAndRefusals) {
   std::string File = Lines({"2"});
   for (int N = 1; N <= 2; ++N) {
-    for (int K = 1; K <= 6; ++K) File += "t" + std::to_string(K) + "i" + std::to_string(N) + "\r\n";
+    for (int K = 1; K <= 6; ++K)
+      File += std::string("t") + std::to_string(K) + "i" + std::to_string(N) + "\r\n";
   }
   File += Lines({"yksi", "kaksi" + kPara, "kaksi b", "kolme", "a", "b", "c", "3", "ei", "eipä",
                  std::string(60, 'e')});
@@ -195,4 +198,22 @@ TEST(Decimal, ConversionRules) {
   EXPECT_FALSE(vornu::ParseDecimal("1a", V));
   EXPECT_FALSE(vornu::ParseDecimal("-", V));
   EXPECT_FALSE(vornu::ParseDecimal("", V));
+}
+
+TEST(DataFiles, AFileFarLargerThanAnyGameFileIsNotRead) {
+  const std::filesystem::path Path =
+      std::filesystem::temp_directory_path() / "vornu-huge-scene.dat";
+  std::ofstream(Path) << "x";
+  std::filesystem::resize_file(Path, (4u << 20) + 1);
+  try {
+    vornu::ReadWholeFile(Path.string());
+    ADD_FAILURE() << "read";
+  } catch (const EGameFile& E) {
+    EXPECT_NE(std::string(E.what()).find(Path.string() + ": 4194305 bytes, too large"),
+              std::string::npos)
+        << E.what();
+  }
+  std::filesystem::resize_file(Path, 4u << 20);
+  EXPECT_EQ(vornu::ReadWholeFile(Path.string()).size(), 4u << 20);
+  std::filesystem::remove(Path);
 }

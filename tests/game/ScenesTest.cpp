@@ -1,6 +1,11 @@
 // Loading scenes through the form: tables, tiles, flags, the music rule and failed loads.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "platform/Trace.h"
 #include "tests/game/GameFixture.h"
 
 using gametest::THarness;
@@ -77,6 +82,30 @@ TEST_F(Scenes, MusicRule) {
   EXPECT_EQ(F.MediaPlayer1->FileName(), "untouched");
 }
 
+TEST(SceneTune, ATuneSpoiltAfterStartUpLeavesTheSceneToLoadInSilence) {
+  gametest::TPrivateGameDir Dir("music/music01.mid");
+  gametest::WriteFile(Dir.Path() / "music/music01.mid", gametest::EmptyMidi());
+  std::vector<std::string> Trace;
+  SetTraceHook([&](const std::string& L) { Trace.push_back(L); });
+  {
+    THarness H(Dir.Path());
+    ASSERT_EQ(H.F().StartupError, "");
+    std::filesystem::remove(Dir.Path() / "music/music01.mid");
+    H.SkipIntro();  // scene 1, and with it the scene tune
+    H.Frame();
+    EXPECT_TRUE(gametest::SameColour(H.Pixel(300, 5), gametest::BackgroundColour(1)));
+    EXPECT_EQ(H.F().HotspotMap[210][60], 10);
+    EXPECT_FALSE(H.F().MediaPlayer1->IsOpen());
+    ASSERT_EQ(Trace.size(), 1u);
+    EXPECT_NE(Trace[0].find("music/music01.mid"), std::string::npos) << Trace[0];
+    // Back on the map the map tune plays again; the game goes on.
+    H.F().LoadScene(0);
+    EXPECT_TRUE(H.F().MediaPlayer1->IsOpen());
+    EXPECT_EQ(Trace.size(), 1u);
+  }
+  SetTraceHook(nullptr);
+}
+
 TEST_F(Scenes, SceneAboveThirteenOnlyStopsAndPlaysTheSceneTune) {
   F.LoadScene(0);
   F.SceneActionIdle = 0;
@@ -146,4 +175,19 @@ TEST(ScenesFailing, ShortHotspotMapReadsTheRestAs26) {
   EXPECT_EQ(H.F().HotspotMap[10][45], 26);
   EXPECT_EQ(H.F().HotspotMap[200][60], 26);
   EXPECT_EQ(H.F().PukkiInScene, 0);  // the load went on to the end
+}
+
+TEST_F(Scenes, WhatEachSceneAllows) {
+  // Pukki shown, verb menu, inventory: close-ups show no Pukki, the map allows nothing.
+  const bool Allows[14][3] = {{false, false, false}, {true, true, true},  {false, true, true},
+                              {false, true, true},   {true, true, true},  {false, true, true},
+                              {true, true, true},    {false, true, true}, {false, true, true},
+                              {true, true, true},    {true, true, true},  {false, true, true},
+                              {true, true, true},    {true, true, true}};
+  for (int S = 0; S <= 13; ++S) {
+    F.LoadScene(static_cast<std::uint16_t>(S));
+    EXPECT_EQ(F.PukkiInScene, Allows[S][0]) << "scene " << S;
+    EXPECT_EQ(F.MenuAllowed, Allows[S][1]) << "scene " << S;
+    EXPECT_EQ(F.InventoryAllowed, Allows[S][2]) << "scene " << S;
+  }
 }

@@ -90,9 +90,14 @@ TEST_F(Walk, UnreachableGoalApologisesAndTheEarlierWalkGoesOn) {
   H.Click(250, 170);  // floor inside the closed box
   EXPECT_EQ(F.SpeechActive, 1);
   EXPECT_EQ(F.CurrentSpeech.LineCount, 9);
-  EXPECT_EQ(vornu::Cp1252ToUtf8(F.CurrentSpeech.Lines[1]), "Mun \"routeri\" on koodattu parissa");
-  EXPECT_EQ(vornu::Cp1252ToUtf8(F.CurrentSpeech.Lines[9]),
-            "esineiden keskeltä ja yritä uudelleen.");
+  const char* const Apology[] = {
+      "Mun \"routeri\" on koodattu parissa",   "tunnissa eikä se ole kovin hääppö-",
+      "nen. En osaa kävellä paikkaan johon",   "halusit minun kävelevän. Matkalla",
+      "on ilmeisesti esteitä joita en osaa",   "kiertää tai koodissa on bugi. Kävelytä",
+      "minut lähemmäksi tai eripuolelle koh-", "detta. Tai keskelle huonetta pois",
+      "esineiden keskeltä ja yritä uudelleen."};
+  for (int I = 1; I <= 9; ++I)
+    EXPECT_EQ(vornu::Cp1252ToUtf8(F.CurrentSpeech.Lines[I]), Apology[I - 1]) << "line " << I;
   EXPECT_EQ(F.ArrivalDirection, 255);
   EXPECT_EQ(F.ItemInHand, 0);
   EXPECT_EQ(F.SceneActionIdle, 1);
@@ -123,6 +128,15 @@ TEST_F(Walk, CheckWalkPointsOnFloorDoesNothing) {
   EXPECT_EQ(F.SpeechActive, 0);
   EXPECT_EQ(F.WalkDone, 1);
   EXPECT_EQ(F.ArrivalDirection, 255);
+}
+
+TEST_F(Walk, TwoPixelsAwayIsSnappedAtTheFirstTick) {
+  H.Click(173, 152);
+  const int X = F.PukkiX;
+  for (int T = 0; T < 10 && F.PukkiX == X; ++T) H.Run(10);
+  EXPECT_EQ(FeetX(), 173);
+  EXPECT_EQ(F.PukkiFrame, 1);  // arrived, not walked
+  EXPECT_EQ(F.AdvanceWayPoint, 1);
 }
 
 TEST_F(Walk, HorizontalRemainderIsSnapped) {
@@ -209,4 +223,29 @@ TEST_F(Walk, NeitherDrawnNorMovedWhileTheInventoryIsOpen) {
   H.Click(150, 150, mbRight);
   H.Run(100);
   EXPECT_LT(F.PukkiX, X);
+}
+
+TEST_F(Walk, EachDirectionHasItsOwnFramesAndPace) {
+  // Goal (feet), the direction walked, the step of each 50 ms tick.
+  const struct {
+    int Gx, Gy, D, Mx, My;
+  } Cases[] = {{171, 115, 0, 0, -1}, {200, 120, 1, 1, -1}, {230, 152, 2, 2, 0},
+               {200, 185, 3, 1, 1},  {171, 190, 4, 0, 1},  {140, 185, 5, -1, 1},
+               {110, 152, 6, -2, 0}, {140, 120, 7, -1, -1}};
+  for (const auto& C : Cases) {
+    F.LoadScene(1);  // ends the last walk
+    Place(171, 152);
+    F.PukkiFrame = 1;
+    H.Run(100);
+    ASSERT_TRUE(F.CalculateWayPoints(C.Gx, C.Gy));
+    H.Run(1000);  // twenty ticks
+    H.Frame();    // no tick: the frame is drawn where he stands
+    EXPECT_EQ(FeetX() - 171, 20 * C.Mx) << "direction " << C.D;
+    EXPECT_EQ(FeetY() - 152, 20 * C.My) << "direction " << C.D;
+    EXPECT_EQ(F.PukkiDirection, C.D);
+    EXPECT_EQ(F.PukkiFrame, 21) << "direction " << C.D;
+    const auto [D, N] = gametest::DecodeFrame(H.Pixel(F.PukkiX + 20, F.PukkiY + 30));
+    EXPECT_EQ(D, C.D) << "the picture of direction " << C.D;
+    EXPECT_EQ(N, 21) << "direction " << C.D;
+  }
 }

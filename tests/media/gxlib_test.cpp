@@ -256,6 +256,31 @@ TEST_F(GxlibTool, RefusesWavFilesTheSoundPlayerCannotPlay) {
   EXPECT_FALSE(std::filesystem::exists(Path("x.sl")));
 }
 
+TEST_F(GxlibTool, CheckCallsASoundTooLongForThePlayerUnplayable) {
+  // 400,000 frames at 1000 Hz are 6.7 minutes: 67 MiB once converted to 44100 Hz stereo.
+  TGXWaveFormat slow;
+  slow.Channels = 1;
+  slow.SamplesPerSec = 1000;
+  slow.AvgBytesPerSec = 1000;
+  slow.BlockAlign = 1;
+  slow.BitsPerSample = 8;
+  TGXWaveFormat quick = slow;
+  quick.SamplesPerSec = quick.AvgBytesPerSec = 22050;
+  TGXSounds lib;
+  lib.Add(quick, Bytes(400000, 0x80));
+  lib.Add(slow, Bytes(400000, 0x80));
+  lib.SaveToFile(Path("long.sl"));
+  const Result r = Run("check long.sl");
+  EXPECT_EQ(r.Exit, 1);
+  EXPECT_THAT(r.Output, HasSubstr("long.sl: sound 1: unplayable: 400000 bytes at 1000 Hz"));
+  EXPECT_THAT(r.Output, HasSubstr("above the limit of 64 MiB"));
+  EXPECT_THAT(r.Output, ::testing::Not(HasSubstr("sound 0")));
+  Write("long.wav", Wav(1, 1000, 8, Bytes(400000, 0x80)));
+  const Result packed = Run("pack-sounds x.sl long.wav");
+  EXPECT_EQ(packed.Exit, 1);
+  EXPECT_THAT(packed.Output, HasSubstr("long.wav: 400000 bytes at 1000 Hz would take 68 MiB"));
+}
+
 TEST_F(GxlibTool, PacksMapsUnderTheirNames) {
   Write("a.dat", Bytes{1, 2, 3});
   Write("b.dat", Bytes{});

@@ -159,6 +159,41 @@ TEST_F(SoundPlayer, UnplayableFormatsFailTheBuildAsAWhole) {
   EXPECT_EQ(player.Count(), 0);
 }
 
+TEST_F(SoundPlayer, ASoundTooLongOnceConvertedIsRefusedByNameNotConverted) {
+  // 3 MiB of 8-bit mono at 1000 Hz is a legal library file of 3 MB that would grow to 529 MiB
+  // in the device format. The sound before it is fine; the one after it is not reached.
+  TGXSounds sounds = ThreeSounds();
+  sounds.Add(Pcm(1, 1000, 8), Bytes(3 << 20, 0x80), 0, 0);
+  sounds.Add(Pcm(1, 1000, 8), Bytes(10, 0x80), 0, 0);
+  sounds.SaveToFile(Path("long.sl"));
+  TGXSoundLib lib;
+  lib.LoadFromFile(Path("long.sl"));
+  TGXAudio player;
+  player.SetSoundLibrary(&lib);
+  try {
+    player.Start();
+    FAIL() << "a sound of 529 MiB was accepted";
+  } catch (const EGXLibrary& e) {
+    EXPECT_THAT(e.what(), HasSubstr("CreateSoundBuffer Failed: 3145728 bytes at 1000 Hz would "
+                                    "take 530 MiB in the device format, above the limit of "
+                                    "64 MiB a sound"));
+    EXPECT_THAT(e.what(), HasSubstr("(sound 3 of 5 of " + Path("long.sl") + ")"));
+  }
+  EXPECT_EQ(player.Count(), 0);
+  // Just inside and just outside the limit.
+  TGXSoundHeader h;
+  h.Format = Pcm(2, 44100, 16);
+  h.Size = 64 << 20;
+  EXPECT_EQ(SoundPlayProblem(h), "");
+  h.Size += 4;
+  EXPECT_THAT(SoundPlayProblem(h), HasSubstr("above the limit of 64 MiB"));
+  h.Format = Pcm(1, 1000, 8);
+  h.Size = 380000;  // 16,758,000 frames once converted
+  EXPECT_EQ(SoundPlayProblem(h), "");
+  h.Size = 381000;
+  EXPECT_NE(SoundPlayProblem(h), "");
+}
+
 TEST_F(SoundPlayer, FileLibraryDropsItsSamplesAndALostBufferRebuildsFromTheFile) {
   ThreeSounds().SaveToFile(Path("s.sl"));
   TGXSoundLib lib;
@@ -375,6 +410,24 @@ TEST_F(RenderedSound, AnEightBitStereoSoundIsConvertedToTheDeviceFormat) {
   const auto frames = Render(player);
   // 0.2 s at 22050 Hz becomes 0.2 s at 44100 Hz: 8820 frames of (+half, -half).
   EXPECT_GE(CountNear(frames, 16384, -16384), 8820 * 8 / 10);
+}
+
+TEST_F(RenderedSound, ASoundLongerThanOnePieceOfTheConversionPlaysWhole) {
+  // 0.9 s of 16-bit stereo at 22050 Hz: 80,000 bytes, converted in more than one piece,
+  // come to 40,000 frames at 44100 Hz: none lost at the joins or the end, none added.
+  constexpr int kFrames = 40000;
+  TGXSounds sounds;
+  sounds.Add(Pcm(2, 22050, 16), Constant16(kFrames, 9000), 0, 0);
+  TGXSoundLib lib;
+  lib.SetSounds(sounds);
+  TGXAudio player;
+  player.SetSoundLibrary(&lib);
+  player.Start();
+  player.Play(0);
+  const auto frames = Render(player);
+  const int whole = CountNear(frames, 9000, 9000);
+  EXPECT_GE(whole, kFrames - 8);
+  EXPECT_LE(whole, kFrames);
 }
 
 }  // namespace

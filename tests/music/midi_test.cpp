@@ -96,6 +96,7 @@ TEST(MidiWriter, RefusesMessagesThatCannotBeEncoded) {
 std::vector<std::uint8_t> FileWithTrack(const std::vector<std::uint8_t>& body, int ntracks = 1) {
   std::vector<std::uint8_t> f = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 1, 0,
                                  static_cast<std::uint8_t>(ntracks), 0, 96};
+  f.reserve(f.size() + 8 + body.size());
   f.insert(f.end(), {'M', 'T', 'r', 'k', 0, 0, static_cast<std::uint8_t>(body.size() >> 8),
                      static_cast<std::uint8_t>(body.size())});
   f.insert(f.end(), body.begin(), body.end());

@@ -69,9 +69,10 @@ class PictureFiles : public ::testing::Test {
 std::vector<std::uint8_t> Rows24(bool TopDown) {
   const std::uint8_t top[] = {0, 0, 255, 0, 255, 0, 255, 0, 0, 0, 0, 0};  // BGR + pad
   const std::uint8_t bottom[] = {255, 255, 255, 0, 0, 0, 128, 128, 128, 0, 0, 0};
-  std::vector<std::uint8_t> d;
   const std::uint8_t* first = TopDown ? top : bottom;
   const std::uint8_t* second = TopDown ? bottom : top;
+  std::vector<std::uint8_t> d;
+  d.reserve(24);
   d.insert(d.end(), first, first + 12);
   d.insert(d.end(), second, second + 12);
   return d;
@@ -147,6 +148,30 @@ TEST_F(PictureFiles, RefusesBrokenFilesByName) {
   // A run that leaves the picture, and compressed data that stops without its end mark.
   ExpectRefused(Write("wide.bmp", Bmp(4, 1, 8, 1, {0, 0xFFFFFF}, {9, 1, 0, 1})), "leaves");
   ExpectRefused(Write("open.bmp", Bmp(4, 1, 8, 1, {0, 0xFFFFFF}, {4, 1})), "truncated");
+}
+
+TEST_F(PictureFiles, RefusesPicturesAndFilesBeyondWhatAnyPictureNeeds) {
+  // A 64-byte run-length file that claims 8192 x 8192 and ends at once would decode to a
+  // quarter of a gigapixel.
+  const std::vector<std::uint8_t> end{0, 1};
+  const auto claim = Bmp(8192, 8192, 8, 1, {0, 0xFFFFFF}, end);
+  ASSERT_LE(claim.size(), 64u);
+  ExpectRefused(Write("claim.bmp", claim), "too large (8192 x 8192");
+  // At most 2048 x 2048 pixels, and no side above 4096.
+  EXPECT_EQ(vornu::LoadBitmapFile(Write("square.bmp", Bmp(2048, 2048, 8, 1, {0}, end))).Width,
+            2048);
+  EXPECT_EQ(vornu::LoadBitmapFile(Write("band.bmp", Bmp(4096, 1024, 8, 1, {0}, end))).Height,
+            1024);
+  ExpectRefused(Write("more.bmp", Bmp(2049, 2048, 8, 1, {0}, end)), "too large");
+  ExpectRefused(Write("long.bmp", Bmp(4097, 1, 8, 1, {0}, end)), "too large");
+  ExpectRefused(Write("tall.bmp", Bmp(1, -4097, 24, 0, {}, std::vector<std::uint8_t>(4 * 4097))),
+                "too large");
+  // A good picture followed by more bytes than the largest picture could need is not read.
+  const std::string padded = Write("padded.bmp", Bmp(3, 2, 24, 0, {}, Rows24(false)));
+  std::filesystem::resize_file(padded, 2048u * 2048 * 4 + 65537);
+  ExpectRefused(padded, "file too large for a bitmap");
+  std::filesystem::resize_file(padded, 2048u * 2048 * 4 + 65536);
+  EXPECT_EQ(vornu::LoadBitmapFile(padded).Width, 3);
 }
 
 TEST_F(PictureFiles, PngRoundTripKeepsEveryPixel) {

@@ -51,8 +51,8 @@ class SourceErrors : public ::testing::Test {
   int Build(std::string& output) {
     const fs::path tool =
         fs::path(VORNU_GAME_DIR) / ".." / "tools" / "databuild" / "vornu-databuild";
-    const std::string cmd = "'" + tool.string() + "' '" + (root_ / "assets").string() + "' '" +
-                            (root_ / "out").string() + "' sprites 2>&1";
+    const std::string cmd = std::string("'") + tool.string() + "' '" + (root_ / "assets").string() +
+                            "' '" + (root_ / "out").string() + "' sprites 2>&1";
     FILE* p = popen(cmd.c_str(), "r");
     if (!p) return -1;
     std::array<char, 512> buf;

@@ -77,7 +77,8 @@ inline std::pair<int, int> BlockOf(int Scene, int Hotspot) {
 
 // The fixture's reply of a hotspot: one line naming verb, hotspot and scene.
 inline std::string FixtureReply(int Scene, int Verb, int Hotspot) {
-  return "R" + std::to_string(Verb) + "h" + std::to_string(Hotspot) + "s" + std::to_string(Scene);
+  return std::string("R") + std::to_string(Verb) + "h" + std::to_string(Hotspot) + "s" +
+         std::to_string(Scene);
 }
 
 inline std::string Pad3(int V) {
@@ -106,8 +107,9 @@ inline void WriteScene(const fs::path& Dir, int Scene) {
     Obj += Pad3(H) + " " + Pad3(Bx + 8) + " " + Pad3(150) + " 0\r\n";
   }
   for (int H : Hs)
-    for (int V = 1; V <= 4; ++V) Obj += "T" + std::to_string(V) + "h" + std::to_string(H) + "\r\n";
-  for (int H : Hs) Obj += "U" + std::to_string(H) + "\r\n";
+    for (int V = 1; V <= 4; ++V)
+      Obj += std::string("T") + std::to_string(V) + "h" + std::to_string(H) + "\r\n";
+  for (int H : Hs) Obj += std::string("U") + std::to_string(H) + "\r\n";
   for (int H : Hs)
     for (int V = 2; V <= 4; ++V) Obj += FixtureReply(Scene, V, H) + "\r\n";
   WriteBytes(Dir / "scenes" / ("scene" + N + ".obj"), Obj);
@@ -129,7 +131,7 @@ inline void WriteSprites(const fs::path& Dir) {
     WriteBitmap(Sprites / (std::string(Name) + ".bmp"), 320, 200, 0x102030);
   for (const char* D : {"right", "left", "up", "down", "dleft", "dright", "uleft", "uright"}) {
     for (int F = 1; F <= 30; ++F) {
-      std::string Nn = (F < 10 ? "0" : "") + std::to_string(F);
+      std::string Nn = std::string(F < 10 ? "0" : "") + std::to_string(F);
       WriteBitmap(Sprites / "pukki" / (std::string(D) + Nn + ".bmp"), 45, 60, 0xC02020);
     }
   }
@@ -143,7 +145,8 @@ inline void WriteItems(const fs::path& Dir, int RefusalCount) {
     WriteBitmap(Items / ("item" + std::to_string(I) + ".bmp"), 30, 30, 0x00A000 + I);
   std::string Txt = "13\r\n";
   for (int I = 1; I <= 13; ++I)
-    for (int K = 1; K <= 6; ++K) Txt += "I" + std::to_string(I) + "t" + std::to_string(K) + "\r\n";
+    for (int K = 1; K <= 6; ++K)
+      Txt += std::string("I") + std::to_string(I) + "t" + std::to_string(K) + "\r\n";
   for (int I = 1; I <= 13; ++I)
     for (int V = 2; V <= 4; ++V) Txt += "IR" + std::to_string(V) + "i" + std::to_string(I) + "\r\n";
   Txt += std::to_string(RefusalCount) + "\r\n";

@@ -20,6 +20,16 @@ std::uint32_t ShownColour(StoryGame& G, int Tile) {
   return G.F().SceneTiles[Tile]->PixelRgb(5, 5);
 }
 
+// Whether tile T of the shop (44 x 55) lies on the back surface exactly at (X, Y).
+void ExpectTileAt(StoryGame& G, int T, int X, int Y) {
+  TGXSurface& Back = *G.F().GXScreen1->Back();
+  const std::uint32_t Colour = ShownColour(G, T);
+  for (auto [Px, Py] : {std::pair{X, Y}, {X + 43, Y}, {X, Y + 54}, {X + 43, Y + 54}})
+    EXPECT_EQ(Back.PixelRgb(Px, Py), Colour) << "tile " << T << " at " << Px << "," << Py;
+  for (auto [Px, Py] : {std::pair{X - 1, Y}, {X, Y - 1}, {X + 44, Y + 54}, {X + 43, Y + 55}})
+    EXPECT_NE(Back.PixelRgb(Px, Py), Colour) << "tile " << T << " at " << Px << "," << Py;
+}
+
 // Plays a trader conversation, clicking speeches away; returns the tiles shown at (137, 43)
 // in the order of their steps, and how long (ms) the tile steps lasted.
 std::pair<std::vector<int>, std::uint32_t> TalkToTrader(StoryGame& G) {
@@ -37,7 +47,10 @@ std::pair<std::vector<int>, std::uint32_t> TalkToTrader(StoryGame& G) {
       if (Shown == ShownColour(G, T)) Tile = T;
     if (Tile != 0) {
       if (Tiles.empty()) Start = G.Clock().Now();
-      if (G.F().ActionStep != LastTileStep) Tiles.push_back(Tile);
+      if (G.F().ActionStep != LastTileStep) {
+        Tiles.push_back(Tile);
+        ExpectTileAt(G, Tile, 137, 43);
+      }
       LastTileStep = G.F().ActionStep;
     } else if (!Tiles.empty() && End == 0) {
       End = G.Clock().Now();
@@ -282,15 +295,129 @@ TEST(Printer, BlankPrintoutWithoutInkReadableAfterAndOnlyOnce) {
   EXPECT_EQ(G.F().InventoryCount, 1);
 }
 
+namespace {
+
+const std::string NoPointer = " no pointer";
+
+// The computer wakes up and asks for the password (steps 1 to 6 of every use).
+std::vector<std::string> ComputerWakesUp() {
+  std::vector<std::string> Steps = {"w700"};
+  for (const char* Line : {"KLIKS.", "KRIIKS KROOKS KRÄÄKS KRUUS", "TRIUTRIUTRIIRIRIRIRIRiIII",
+                           "PIIP!", "Anna salasana:"}) {
+    Steps.push_back(std::string("2: ") + Line);
+  }
+  return Steps;
+}
+
+// Steps 1 to 17 with the password known: the log-in and the fault search.
+std::vector<std::string> ComputerSearchesTheFault() {
+  return story::With(ComputerWakesUp(),
+                     {"Nonniin, koitetaampas...  / HILLOPURKKIVÄLITORNI", "2: TRIII.. PIIP",
+                      "2: Salasana oikein.", "2: Kytkeydyn VMN (VornuMaanNetWork)..", "2: Valmis.",
+                      "Noin.. sitten käynnistetään / lahjakoneen vianetsintä.",
+                      "2: Käynnistän lahjakoneen vianetsinnän...", "w1000", "2: Vika löydetty..",
+                      "2: Tulostan korjausohjeet...", "w1000"});
+}
+
+// Steps with the pointer hidden throughout, then the end.
+std::vector<std::string> Hidden(std::vector<std::string> Steps, const std::string& End) {
+  for (std::string& S : Steps) S += NoPointer;
+  Steps.push_back(End);
+  return Steps;
+}
+
+}  // namespace
+
 TEST(Printer, NoPaperRunsTheWholeSequenceAndChangesNoFlag) {
   StoryGame G;
   G.Enter(6);
   G.Flag(6, 8);
-  auto Flags = G.F().SceneFlags;
   G.StartVerb(11, 2);
-  ASSERT_TRUE(G.Finish());
-  EXPECT_EQ(G.Said().back(), "PAPERI LOPUSSA!! No voi...");
-  EXPECT_EQ(G.F().SceneFlags, Flags);
+  EXPECT_EQ(G.Timeline(),
+            Hidden(story::With(ComputerSearchesTheFault(),
+                               {"2: VIRHE! PAPERI LOPUSSA! PIIP!", "PAPERI LOPUSSA!! No voi..."}),
+                   "= scene 6"));
+  EXPECT_EQ(G.F().Speaker, 1);
+}
+
+TEST(Timeline, EveryPuzzleScriptStepByStep) {
+  using namespace story;
+  auto R = [](int Scene, int Verb, int H) { return FixtureReply(Scene, Verb, H); };
+  // clang-format off
+  const std::vector<std::string> ReadsTheList = {
+      R(12, 4, 2), "w500", "2: Päivää. Mitä sä haluat?", "w500", "Mulla on lista.", "w500",
+      "2: No kerro mitä haluat.", "w500",
+      "10mm lenkki, ruuvimeisseli, kolvi, tinaa, / 10kohm vastus, 100uF elektrolyyttikonden- / "
+      "saattori, hammasrattaita ja sivuleikkurit.",
+      "w500", "2: Mielenkiintoista.", "w500", "Eiksookki.. no anna tavarat."};
+  std::vector<std::string> Shakes = ReadsTheList;
+  for (int I = 0; I < 11; ++I) Shakes.push_back("w70");
+  Shakes = With(Shakes, {"2: Enpäs. Anna eka banaani.", "w500", "TÄH??", "w500", "2: Että anna banaani.",
+                         "w500", "No voi helvetti.", "w500", "2: Hihihihi.", "= scene 12 items 9"});
+  const std::vector<std::string> HandsOver = With(ReadsTheList, {
+      "w40", "w40", "w40", "w1000", "w40", "w40", "w40", "w40", "2: Siinä on, ole hyvä", "w500", "Kiidos.",
+      "= scene 12 items 11"});
+  const std::vector<std::string> MachineStarts = {"w500 +[13][3]", "w500", "w300 +[13][3]", "w500"};
+  std::vector<std::string> GiftRun = MachineStarts;
+  for (int I = 0; I < 4; ++I) GiftRun = With(GiftRun, {"w10 +[13][3]", "w10"});
+  GiftRun = With(GiftRun, {"w1000 +[13][2]", "TADAAAAA! +[13][2]", "= scene 13 +[13][2] +[13][5] show (13,4)"});
+  const std::vector<TScriptCase> Cases = {
+      {"office 1", 6, 1, 2, {}, {}, {}, Then(DoorSteps(6, 1, 1), "= scene 0")},
+      {"office 9", 6, 9, 2, {}, {}, {}, Then(DoorSteps(6, 9, 2), "= scene 7")},
+      {"office 13", 6, 13, 2, {}, {}, {}, Then(DoorSteps(6, 13, 5), "= scene 8")},
+      {"sock", 6, 19, 2, {}, {}, {}, {"w700" + NoPointer, R(6, 2, 19) + " +[6][7]" + NoPointer, "= scene 6 +[6][7]"}},
+      {"sock with the peg", 6, 19, 2, {{6, 6}, {6, 7}}, {}, {},
+       Hidden({"w700", "YÖÖÖK! +[6][3]", "Hmm.. +[6][3]",
+               "Jalkapohjaan on tatuoitu teksti: / Tietokoneen salasana on / HILLOPURKKIVÄLITORNI +[6][3]",
+               "w500 +[6][3]", "Hyvä tietää... +[6][3]", "w600 +[6][3]", "Huh.. tohon sukkaan en enää koske. +[6][3]"},
+              "= scene 6 -[6][6] +[6][8] items 1")},
+      {"sock after the tattoo", 6, 19, 2, {{6, 7}, {6, 8}}, {}, {}, Hidden({"w700", "Tohon en enää koske!"}, "= scene 6")},
+      {"computer", 6, 11, 2, {}, {}, {},
+       Hidden(With(ComputerWakesUp(), {"Täh.. en mä tiedä mitään salasanaa. / Noh.. tarvii varmaan sit ettiä se / "
+                                       "salasana jostain.", "2: KLIKS."}), "= scene 6")},
+      {"computer with paper", 6, 11, 2, {{6, 8}, {6, 9}}, {}, {},
+       Hidden(With(ComputerSearchesTheFault(), {"2: Tulostus valmis", "No niin, jopas toimi."}),
+              "= scene 6 +[6][11] show (6,20)")},
+      {"computer with paper and ink", 6, 11, 2, {{6, 8}, {6, 9}, {6, 10}}, {}, {},
+       Hidden(With(ComputerSearchesTheFault(), {"2: Tulostus valmis", "No niin, jopas toimi."}),
+              "= scene 6 +[6][11] +[6][12] show (6,20)")},
+      {"computer, printout in the tray", 6, 11, 2, {{6, 8}, {6, 9}, {6, 11}, {6, 12}}, {}, {},
+       {"Ensin pitää tutkia vanha tuloste.", "= scene 6"}},
+      {"computer, instructions taken", 6, 11, 2, {{6, 8}, {6, 9}, {6, 12}}, {}, {}, {"Ohjeet on jo tulostettu.", "= scene 6"}},
+      {"blank printout", 6, 20, 2, {{6, 11}}, {{6, 20}}, {},
+       {"w700", "w700 -[6][11] hide (6,20)", R(6, 2, 20) + " -[6][11] hide (6,20)", "= scene 6 -[6][11] hide (6,20)"}},
+      {"readable printout", 6, 20, 2, {{6, 11}, {6, 12}}, {{6, 20}}, {},
+       {"w700", "w700 -[6][11] hide (6,20)", "Noniin.. nyt onnistu. -[6][11] hide (6,20)",
+        "= scene 6 -[6][11] hide (6,20) items 9"}},
+      {"ink 1", 8, 1, 2, {}, {}, {}, ExitSteps(8, 2, 1, 6)},
+      {"empty bottle", 8, 3, 2, {}, {}, {},
+       {R(8, 2, 3), "w1000 +[8][1] hide (8,3)",
+        "Hmm, mustepullo näyttäisi olevan tyhjä. / Ei sillä mitään tee. Heitetään pois. +[8][1] hide (8,3)",
+        "= scene 8 +[8][1] hide (8,3)"}},
+      {"full bottle", 8, 3, 2, {{6, 10}}, {}, {}, {"Juurihan minä sen vaihdon.", "= scene 8"}},
+      {"full bottle, verb 3", 8, 3, 3, {{6, 10}}, {}, {}, {"Täysinäinen mustepullo.", "= scene 8"}},
+      {"empty bottle, verb 3", 8, 3, 3, {}, {}, {}, {R(8, 3, 3), "= scene 8"}},
+      {"shop 1, verb 3", 12, 1, 3, {}, {}, {}, ExitSteps(12, 3, 1, 0)},
+      {"shop 1, verb 4", 12, 1, 4, {}, {}, {}, ExitSteps(12, 4, 1, 0)},
+      {"trader", 12, 2, 4, {}, {}, {},
+       {R(12, 4, 2), "w500", "2: Päivää. Mitä sä haluat?", "w500", "Jaa-a. Emmä vaan tiä.", "w500",
+        "2: Aha, no tuu takas sitku tiät.", "w500", "Selvätapaus.", "= scene 12"}},
+      {"trader, verb 2", 12, 2, 2, {}, {}, {9}, {R(12, 2, 2), "= scene 12 items 9"}},
+      {"trader with the list", 12, 2, 4, {}, {}, {9}, Shakes},
+      {"trader with the list after the banana", 12, 2, 4, {{12, 1}}, {}, {9}, HandsOver},
+      {"workshop 6, verb 2", 13, 6, 2, {}, {}, {}, ExitSteps(13, 2, 6, 0)},
+      {"workshop 6, verb 3", 13, 6, 3, {}, {}, {}, ExitSteps(13, 3, 6, 0)},
+      {"broken machine", 13, 2, 2, {}, {}, {}, {R(13, 2, 2), "= scene 13"}},
+      {"repaired machine", 13, 2, 2, {{13, 4}}, {}, {},
+       With(MachineStarts, {"w1500 +[13][1]", "Aha. +[13][1]", "w700 +[10][3] show (10,16)", "= scene 13 +[10][3] show (10,16)"})},
+      {"machine with the gift wrap", 13, 2, 2, {{13, 4}, {13, 8}}, {}, {}, GiftRun},
+      {"machine after the gifts", 13, 2, 2, {{13, 4}, {13, 5}, {13, 8}}, {}, {}, {"Lahjat on jo tehty.", "= scene 13"}},
+      {"the gifts", 13, 4, 2, {{13, 2}}, {{13, 4}}, {},
+       {R(13, 2, 4), "w500 -[13][2] +[13][3]", "= scene 13 -[13][2] +[13][3] hide (13,4) items 12"}},
+  };
+  // clang-format on
+  StoryGame G;
+  story::PlayEach(G, Cases);
 }
 
 TEST(Sock, TattooOnlyWithThePegThenNeverAgain) {
@@ -318,4 +445,43 @@ TEST(Sock, TattooOnlyWithThePegThenNeverAgain) {
   G.StartVerb(19, 2);
   ASSERT_TRUE(G.Finish());
   EXPECT_EQ(G.Said(), std::vector<std::string>{"Tohon en enää koske!"});
+}
+
+TEST(ItemUse, EveryPairSaysItsTextAndDoesItsEffect) {
+  struct TCase {
+    const char* What;
+    int Scene, Item, Hotspot;
+    std::vector<std::pair<int, int>> Flags;   // set before
+    std::vector<std::pair<int, int>> Hidden;  // hotspots hidden before
+    std::vector<int> Items;                   // carried before, besides the item used
+    std::string Said, Changes;                // and " items ..." after
+  };
+  // clang-format off
+  const TCase Cases[] = {
+      {"full bottle", 8, 7, 2, {{8, 1}}, {{8, 3}}, {}, "Noniin..", " +[6][10] -[8][1] show (8,3)"},
+      {"full bottle too early", 8, 7, 2, {}, {}, {}, "Kannattas ottaa ensin tyhjä pois.", " items 7"},
+      {"paper", 6, 8, 12, {}, {}, {3}, "Noniin, nyt se on täynnä paperia.", " +[6][9] items 3"},
+      {"banana", 12, 10, 2, {}, {}, {}, "Siinon sulle banaani.", " +[12][1]"},
+      {"parts with bare hands", 13, 11, 5, {}, {}, {},
+       "ZZZZZAP... / Auuh.. Sain sähärin. Ei tohon / voi paljain käsin koskee.", " +[13][6] items 11"},
+      {"parts with insulated hands", 13, 11, 5, {{13, 6}, {13, 7}}, {}, {}, "Kunnossa on.", " +[13][4]"},
+      {"gift wrap", 13, 13, 3, {}, {}, {}, "Sinne meni.", " +[13][8]"},
+  };
+  // clang-format on
+  StoryGame G;
+  for (const TCase& C : Cases) {
+    G.Fresh(C.Scene);
+    for (const auto& [S, K] : C.Flags) G.Flag(S, K);
+    for (const auto& [S, H] : C.Hidden) G.F().HotspotHidden[S][H] = 1;
+    for (int I : C.Items) G.F().AddItem(static_cast<std::uint16_t>(I));
+    G.F().AddItem(static_cast<std::uint16_t>(C.Item));
+    const auto Flags = G.F().SceneFlags;
+    const auto Hidden = G.F().HotspotHidden;
+    G.ForgetSaid();
+    G.StartUse(C.Item, C.Hotspot);
+    ASSERT_TRUE(G.Finish()) << C.What;
+    EXPECT_EQ(G.Said(), std::vector<std::string>{C.Said}) << C.What;
+    EXPECT_EQ(G.ChangesSince(Flags, Hidden) + G.Items(), C.Changes) << C.What;
+    EXPECT_EQ(G.F().ItemInHand, 0) << C.What;
+  }
 }

@@ -300,6 +300,21 @@ TEST(SaveFile, BrokenFilesAreRefusedAndTheGameStaysAsItWas) {
     EXPECT_EQ(G.F().CurrentScene, 1) << C.What;
   }
 
+  // A good file with a megabyte of blank lines after it is not read at all.
+  {
+    const State Before = State::Of(G.F());
+    WriteFile("savegame.dat", JoinCrLf(Good) + std::string(1 << 20, '\n'));
+    std::string Message;
+    try {
+      G.F().LoadGame();
+    } catch (const EInOutError& E) {
+      Message = E.what();
+    }
+    EXPECT_NE(Message.find("savegame.dat: the file is larger than 1 MiB"), std::string::npos)
+        << Message;
+    EXPECT_EQ(State::Of(G.F()), Before);
+  }
+
   // The good file still loads.
   WriteFile("savegame.dat", JoinCrLf(Good));
   G.F().LoadGame();
@@ -315,4 +330,70 @@ TEST(Quit, ClosesTheFormAtOnce) {
   EXPECT_EQ(G.F().TextLineSurface, nullptr);
   EXPECT_EQ(G.F().SceneBackground, nullptr);
   EXPECT_EQ(G.F().PukkiFrames[3][30], nullptr);
+}
+
+namespace {
+
+// A puzzle state in which no two flags, hidden hotspots or inventory entries are alike by
+// position, so that any other order of the lines shows.
+struct TPattern {
+  int Seed;
+  bool Flag(int S, int K) const { return (S * 7 + K * 3 + Seed) % 5 == 0; }
+  bool Hidden(int S, int H) const { return (S * 3 + H * 5 + Seed) % 7 < 2; }
+  int Item(int N) const { return (N * 5 + Seed) % 13 + 1; }
+  int Count() const { return 3 + Seed % 9; }
+};
+
+// The file of a pattern as the table of the save file lays it out, line by line.
+std::vector<std::string> FileOf(const TPattern& P, int Direction, int X, int Y, int Scene) {
+  std::vector<std::string> L(3018);
+  L[0] = std::to_string(Direction);
+  L[1] = std::to_string(X);
+  L[2] = std::to_string(Y);
+  L[3] = std::to_string(Scene);
+  for (int S = 1; S <= 20; ++S)
+    for (int K = 1; K <= 100; ++K) L[5 + 100 * (S - 1) + (K - 1) - 1] = P.Flag(S, K) ? "T" : "F";
+  for (int S = 1; S <= 20; ++S)
+    for (int H = 1; H <= 50; ++H) L[2005 + 50 * (S - 1) + (H - 1) - 1] = P.Hidden(S, H) ? "T" : "F";
+  for (int N = 1; N <= 13; ++N) L[3005 + N - 1 - 1] = std::to_string(P.Item(N));
+  L[3018 - 1] = std::to_string(P.Count());
+  return L;
+}
+
+}  // namespace
+
+TEST(SaveFile, EveryLineWrittenAndReadInTheTablesOrder) {
+  StoryGame G;
+  G.Enter(9);
+  const TPattern Saved{1};
+  for (int S = 1; S <= 20; ++S) {
+    for (int K = 1; K <= 100; ++K) G.F().SceneFlags[S][K] = Saved.Flag(S, K) ? 1 : 0;
+    for (int H = 1; H <= 50; ++H) G.F().HotspotHidden[S][H] = Saved.Hidden(S, H) ? 1 : 0;
+  }
+  for (int N = 1; N <= 13; ++N) G.F().Inventory[N] = static_cast<std::uint16_t>(Saved.Item(N));
+  G.F().InventoryCount = static_cast<std::uint16_t>(Saved.Count());
+  G.F().PukkiX = G.F().PukkiTargetX = 123;
+  G.F().PukkiY = G.F().PukkiTargetY = 45;
+  G.F().PukkiDirection = 5;
+  G.F().SaveGame();
+  EXPECT_EQ(SplitCrLf(ReadFile("savegame.dat")), FileOf(Saved, 5, 123, 45, 9));
+
+  // Another pattern written by hand is read back into the same places.
+  const TPattern Loaded{4};
+  WriteFile("savegame.dat", JoinCrLf(FileOf(Loaded, 3, 61, 72, 13)));
+  G.Click();
+  G.F().LoadGame();
+  EXPECT_EQ(G.F().PukkiDirection, 3);
+  EXPECT_EQ(G.F().PukkiX, 61);
+  EXPECT_EQ(G.F().PukkiY, 72);
+  EXPECT_EQ(G.F().CurrentScene, 13);
+  int Wrong = 0;
+  for (int S = 1; S <= 20; ++S) {
+    for (int K = 1; K <= 100; ++K) Wrong += G.F().SceneFlags[S][K] != (Loaded.Flag(S, K) ? 1 : 0);
+    for (int H = 1; H <= 50; ++H)
+      Wrong += G.F().HotspotHidden[S][H] != (Loaded.Hidden(S, H) ? 1 : 0);
+  }
+  EXPECT_EQ(Wrong, 0);
+  for (int N = 1; N <= 13; ++N) EXPECT_EQ(G.F().Inventory[N], Loaded.Item(N)) << "entry " << N;
+  EXPECT_EQ(G.F().InventoryCount, Loaded.Count());
 }

@@ -13,8 +13,14 @@ namespace vornu::databuild {
 class BuildError : public std::runtime_error {
  public:
   BuildError(const std::filesystem::path& file, int line, const std::string& what)
-      : std::runtime_error(file.string() + (line > 0 ? ":" + std::to_string(line) : "") + ": " +
-                           what) {}
+      : std::runtime_error(Where(file, line) + ": " + what) {}
+
+ private:
+  static std::string Where(const std::filesystem::path& file, int line) {
+    std::string where = file.string();
+    if (line > 0) where.append(":").append(std::to_string(line));
+    return where;
+  }
 };
 
 struct Paths {

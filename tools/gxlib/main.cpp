@@ -186,8 +186,10 @@ int Check(const std::string& path) {
       summary = "sound library of " + std::to_string(lib.Count()) + " sounds";
       for (int i = 0; i < lib.Count(); ++i) {
         const TGXSoundHeader& h = lib.Sound(i).Header;
-        const std::string problem = WaveFormatProblem(h.Format);
-        if (!problem.empty()) faults.push_back("sound " + std::to_string(i) + ": " + problem);
+        const std::string problem = SoundPlayProblem(h);
+        if (!problem.empty()) {
+          faults.push_back("sound " + std::to_string(i) + ": unplayable: " + problem);
+        }
         if (h.Pan < -10000 || h.Pan > 10000) {
           faults.push_back("sound " + std::to_string(i) + ": pan " + std::to_string(h.Pan) +
                            " outside -10000..10000");
@@ -291,6 +293,11 @@ int PackSounds(const std::string& out, const std::vector<std::string>& args) {
     if (!problem.empty()) {
       throw FileError(args[i], problem + "; convert it to 8- or 16-bit PCM first");
     }
+    TGXSoundHeader header;
+    header.Format = wave.Format;
+    header.Size = static_cast<std::int32_t>(std::min<std::size_t>(wave.Data.size(), 0x7FFFFFFF));
+    const std::string tooLong = SoundPlayProblem(header);
+    if (!tooLong.empty()) throw FileError(args[i], tooLong);
     lib.Add(wave.Format, wave.Data, pan, volume);
   }
   if (lib.Empty()) throw UsageError("pack-sounds needs at least one WAV file");
@@ -372,8 +379,9 @@ int Unpack(const std::string& path, const std::string& dir) {
     ReadLibrary(lib, path, bytes);
     for (int i = 0; i < lib.Count(); ++i, ++written) {
       const TGXMap& m = lib.Map(i);
-      const std::string name = m.Name().empty() ? "" : "-" + SafeName(m.Name());
-      WriteWholeFile((d / (Numbered("map", i, "") + name + ".dat")).string(), m.Data);
+      std::string file = Numbered("map", i, "");
+      if (!m.Name().empty()) file.append("-").append(SafeName(m.Name()));
+      WriteWholeFile((d / (file + ".dat")).string(), m.Data);
     }
   }
   std::cout << path << ": " << written << " files written to " << dir << "\n";

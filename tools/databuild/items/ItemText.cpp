@@ -75,7 +75,8 @@ ItemSource ParseItemText(const std::string& utf8, const std::filesystem::path& f
     if (t.empty() || t[0] == '#') continue;
     if (raw[0] == ' ' || raw[0] == '\t') {
       if (lastReply < 0) throw BuildError(file, line, "an indented line continues only a reply");
-      src.items.back().replies[static_cast<std::size_t>(lastReply)] += " " + To1252(t, file, line);
+      src.items.back().replies[static_cast<std::size_t>(lastReply)].append(" ").append(
+          To1252(t, file, line));
       continue;
     }
     lastReply = -1;

@@ -227,10 +227,9 @@ PukkiLook ReadPukkiLook(const std::filesystem::path& file) {
   return look;
 }
 
-raster::Image PukkiFrame(const PukkiLook& look, int dir, int frame) {
-  raster::Image img(45, 60);
-  const Sculpture s = PosePukki(look, FramePose(look, frame));
-  const Camera cam = PukkiCamera(dir);
+namespace {
+// Eyes and brows, painted where the face is turned toward the viewer.
+std::vector<Decal> FaceDecals(const PukkiLook& look) {
   const V3 eyeL = kHead + Norm({-0.36, 0.2, 0.91}) * 7.2,
            eyeR = kHead + Norm({0.36, 0.2, 0.91}) * 7.2;
   const raster::Rgb eye{24, 18, 34}, brow = look.ramps.at("fur")[4];
@@ -239,8 +238,30 @@ raster::Image PukkiFrame(const PukkiLook& look, int dir, int frame) {
     decals.push_back({kHead + Norm({-0.36 + dx * 0.1, 0.42, 0.83}) * 7.25, brow});
     decals.push_back({kHead + Norm({0.36 + dx * 0.1, 0.42, 0.83}) * 7.25, brow});
   }
-  RenderStyle style;
-  Render(s, Ramps(look), cam, style, img, decals);
+  return decals;
+}
+}  // namespace
+
+raster::Image PukkiFrame(const PukkiLook& look, int dir, int frame) {
+  raster::Image img(45, 60);
+  const Sculpture s = PosePukki(look, FramePose(look, frame));
+  Render(s, Ramps(look), PukkiCamera(dir), RenderStyle{}, img, FaceDecals(look));
+  return img;
+}
+
+raster::Image PukkiPortrait(const PukkiLook& look, int size) {
+  // Seen from lower than in the game, so the face gets more of the few pixels. The square runs
+  // from the beard's tip to the top of the hat (picture units at scale 1), as wide as high, so
+  // the shoulders fill the lower corners.
+  constexpr double kBottom = 24, kTop = 56;
+  raster::Image img(size, size);
+  Camera cam = PukkiCamera(4);  // facing the viewer
+  cam.pitchDeg = 15;
+  cam.scale = size / (kTop - kBottom);
+  cam.ox = size / 2;
+  cam.oy = static_cast<int>(std::lround(kTop * cam.scale));
+  Render(PosePukki(look, FramePose(look, 1)), Ramps(look), cam, RenderStyle{}, img,
+         FaceDecals(look));
   return img;
 }
 

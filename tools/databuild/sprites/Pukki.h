@@ -29,6 +29,10 @@ const std::vector<std::string>& DirectionNames();
 // Frame `frame` (1..30) of Pukki facing direction code `dir` (0..7), 45 x 60, black see-through.
 raster::Image PukkiFrame(const PukkiLook& look, int dir, int frame);
 
+// Pukki's head and shoulders facing the viewer, drawn anew to fill a size x size picture (the
+// desktop icon), black see-through.
+raster::Image PukkiPortrait(const PukkiLook& look, int size);
+
 // Where Pukki's nose centre lands in the sprite for direction code `dir`.
 V3 PukkiNose(int dir);
 
