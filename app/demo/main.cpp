@@ -21,6 +21,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <system_error>
 
 #include "app/demo/ScratchDir.h"
 #include "app/demo/Walkthrough.h"
@@ -59,7 +60,11 @@ namespace fs = std::filesystem;
 // The game data: in the current folder (a build's game folder, or the player's folder that the
 // launcher prepares), beside the program (a build), or where an installation keeps it.
 fs::path FindGameData() {
-  const fs::path Programs = fs::read_symlink("/proc/self/exe").parent_path();
+  // Where the program itself cannot be found (no /proc, as in the browser), only the current
+  // folder is looked in.
+  std::error_code Unknown;
+  fs::path Programs = fs::read_symlink("/proc/self/exe", Unknown).parent_path();
+  if (Unknown || Programs.empty()) Programs = fs::current_path();
   for (const fs::path& Dir : {fs::current_path(), Programs, Programs / VORNU_DATA_FROM_PROGRAMS}) {
     if (fs::exists(Dir / "scenes")) return fs::canonical(Dir);
   }

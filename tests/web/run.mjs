@@ -102,6 +102,13 @@ async function openPage(page, path) {
       window.vornuLog.push(a.join(" "));
       log(...a);
     };
+    // Every picture handed to the page's canvas: an unchanged frame must not be uploaded.
+    window.vornuUploads = 0;
+    const put = CanvasRenderingContext2D.prototype.putImageData;
+    CanvasRenderingContext2D.prototype.putImageData = function (...a) {
+      ++window.vornuUploads;
+      return put.apply(this, a);
+    };
     window.vornuLoudness = 0;  // the largest RMS level measured so far
     const connect = AudioNode.prototype.connect;
     AudioNode.prototype.connect = function (target, ...rest) {
@@ -222,6 +229,13 @@ async function intoSceneOne(page) {
   return scene1;
 }
 
+// How many pictures reach the canvas within Ms milliseconds.
+async function uploadsWithin(page, ms) {
+  const from = await page.evaluate(() => window.vornuUploads);
+  await sleep(ms);
+  return (await page.evaluate(() => window.vornuUploads)) - from;
+}
+
 const savedGame = (page) =>
   page.evaluate(() => localStorage.getItem("vornu:/vornu/savegame.dat"));
 
@@ -245,12 +259,16 @@ test("the title picture, the opening pictures, a walk and a save", async () => {
   assert.deepEqual([look.left, look.top], [20, 50]);
   assert.equal(look.cursor, "none");
   assert.equal(look.rendering, "pixelated");
+  // The title stands still: nothing more is uploaded to the canvas.
+  assert.equal(await uploadsWithin(page, 2000), 0, "uploads while the title stands still");
 
   const background = await intoSceneOne(page);
   await sleep(500);
   const before = changedBox(await canvasPixels(page), background, { x: 0, y: 0 });
   assert.ok(before, "Pukki stands in scene 1");
   const target = floorPoint((before.x0 + before.x1) / 2);
+  assert.equal(await uploadsWithin(page, 2000), 0, "uploads while Pukki stands still");
+  const uploadsBeforeWalk = await page.evaluate(() => window.vornuUploads);
   await click(page, target.x, target.y);
   await sleep(200);
   // Walk until the picture stops changing, then find Pukki's feet at the clicked point.
@@ -266,6 +284,12 @@ test("the title picture, the opening pictures, a walk and a save", async () => {
   assert.ok(Math.abs(feetX - target.x) <= 8 && Math.abs(feetY - target.y) <= 8,
     `Pukki's feet at (${feetX}, ${feetY}) after a click on (${target.x}, ${target.y})`);
   walkedTo = target;
+  // Every step of the walk reached the canvas (a step moves Pukki two pixels at most), and
+  // once he stands again nothing more is uploaded.
+  const walked = Math.max(Math.abs(feetX - (before.x0 + before.x1) / 2), Math.abs(feetY - before.y1));
+  const walkUploads = (await page.evaluate(() => window.vornuUploads)) - uploadsBeforeWalk;
+  assert.ok(walkUploads >= walked / 2, `${walkUploads} uploads for a walk of ${walked} pixels`);
+  assert.equal(await uploadsWithin(page, 1000), 0, "uploads after the walk");
 
   // Saving through the inventory keeps the game in the browser's storage.
   assert.equal(await savedGame(page), null);
