@@ -78,6 +78,19 @@ TEST(ObjectFile, RepliesContinueAfterTheMarkAndAreCutTo50) {
   EXPECT_EQ(Records[0].Replies[2].Lines[1], "yksi");
 }
 
+TEST(ObjectFile, CaptionsAndUseNamesAreWholeLinesOfAnyLength) {
+  // Only replies are cut to 50; the text line shows captions and use names as they stand.
+  const std::string Name(70, 'n'), Use(64, 'u');
+  auto Records = ParseObjectFile(
+      Lines({"1", "007 120 150 4", Name, "Avaa ovi", "Katso ovea", "Puhu " + Name, Use, "a", "b",
+             "c"}),
+      "x.obj");
+  ASSERT_EQ(Records.size(), 1u);
+  EXPECT_EQ(Records[0].Captions[0], Name);
+  EXPECT_EQ(Records[0].Captions[3], "Puhu " + Name);
+  EXPECT_EQ(Records[0].UseName, Use);
+}
+
 TEST(ObjectFile, CountOfZeroOrLessReadsNothingMore) {
   EXPECT_TRUE(ParseObjectFile(Lines({"0", "garbage"}), "x.obj").empty());
   EXPECT_TRUE(ParseObjectFile(Lines({"-3"}), "x.obj").empty());

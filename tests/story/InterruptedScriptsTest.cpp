@@ -61,7 +61,8 @@ TEST(InterruptedScripts, ReleasingAButtonHeldSinceBeforeASpeechEndsItOnce) {
   G.F().FormMouseUp(nullptr, mbLeft, 0, 300, 150);
   EXPECT_EQ(G.F().SpeechActive, 0);
   EXPECT_EQ(G.F().ActionStep, 4);
-  TimersOnly(G, 200);  // the reply's own time runs out before the next frame
+  // The reply's own time runs out before the next frame.
+  TimersOnly(G, G.F().Timer3->Interval());
   EXPECT_EQ(G.F().ActionStep, 4) << "the speech ended twice";
   // So the door's last wait still comes: it stays open 700 ms after the reply.
   G.Frame();
@@ -70,6 +71,24 @@ TEST(InterruptedScripts, ReleasingAButtonHeldSinceBeforeASpeechEndsItOnce) {
   EXPECT_TRUE(G.IsFlag(1, 3));
   ASSERT_TRUE(G.Finish());
   EXPECT_FALSE(G.IsFlag(1, 3));
+  EXPECT_EQ(G.F().CursorShown, 1);
+}
+
+TEST(InterruptedScripts, AReleaseWithoutItsPressEndsARunningSpeechOnce) {
+  // The press happened where the game did not see it (outside the window): the speech's
+  // countdown runs when the release comes.
+  StoryGame G;
+  G.Enter(1);
+  G.StartVerb(12, 2);
+  ASSERT_TRUE(G.RunUntil([&] { return G.F().SpeechActive == 1; }, 3000));
+  ASSERT_EQ(G.F().ActionStep, 3);
+  ASSERT_TRUE(G.F().Timer3->Enabled());
+  G.F().FormMouseUp(nullptr, mbLeft, 0, 300, 150);
+  EXPECT_EQ(G.F().SpeechActive, 0);
+  EXPECT_EQ(G.F().ActionStep, 4);
+  TimersOnly(G, G.F().Timer3->Interval());
+  EXPECT_EQ(G.F().ActionStep, 4) << "the speech ended twice";
+  ASSERT_TRUE(G.Finish());
   EXPECT_EQ(G.F().CursorShown, 1);
 }
 
