@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "engine/GX.h"
+#include "game/SpeechText.h"
 #include "game/Unit1.h"
 #include "platform/Classes.h"
 #include "platform/Text1252.h"
@@ -203,9 +204,7 @@ void TForm1::SaveGame() {
   ItemInHand = 0;
   UseItemIdle = 1;
   CombineIdle = 1;
-  SayStr Rec;
-  StringToSayStr("Peli tallennettu.", Rec);
-  PukkiSay(Rec);
+  PukkiSay(vornu::MakeSpeech({"Peli tallennettu."}));
 }
 
 void TForm1::LoadGame() {
@@ -215,12 +214,8 @@ void TForm1::LoadGame() {
     ItemInHand = 0;
     UseItemIdle = 1;
     CombineIdle = 1;
-    SayStr Rec;
-    Rec.LineCount = 3;
-    Rec.Lines[1] = vornu::W("Ethän sää oo tallentanu peliä");
-    Rec.Lines[2] = vornu::W("kertaakaan. Miten kuvittelet");
-    Rec.Lines[3] = vornu::W("että pystyis lataan??.");
-    PukkiSay(Rec);
+    PukkiSay(vornu::MakeSpeech({"Ethän sää oo tallentanu peliä", "kertaakaan. Miten kuvittelet",
+                                "että pystyis lataan??."}));
     return;
   }
 
@@ -270,9 +265,7 @@ void TForm1::LoadGame() {
   WalkDone = 1;
   SceneActionIdle = 1;
   LoadScene(CurrentScene);
-  SayStr Rec;
-  StringToSayStr("Peli ladattu.", Rec);
-  PukkiSay(Rec);
+  PukkiSay(vornu::MakeSpeech({"Peli ladattu."}));
 }
 
 void TForm1::QuitGame() {

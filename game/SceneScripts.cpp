@@ -1,9 +1,9 @@
-// The step interpreter of the scene scripts and the choice of a scene's entry.
+// The interpreter of the rule vocabulary, the choice of an entry, and the scene scripts' dispatch.
 #include "game/SceneScripts.h"
 
 #include "engine/GX.h"
+#include "game/SpeechText.h"
 #include "game/Unit1.h"
-#include "platform/Text1252.h"
 
 namespace vornu::scripts {
 
@@ -19,6 +19,7 @@ Operation Make(Op Kind, int A = 0, int B = 0, int C = 0) {
 }
 
 bool VerbMatches(Verb Want, std::uint8_t Chosen) {
+  if (Want == Verb::Ignored) return true;
   if (Want == Verb::Any) return Chosen >= 2 && Chosen <= 4;
   return Chosen == static_cast<std::uint8_t>(Want);
 }
@@ -27,12 +28,33 @@ bool FlagHolds(const TForm1& Form, const FlagTest& Test) {
   return (Form.SceneFlags[Test.Scene][Test.Flag] != 0) == Test.Set;
 }
 
+bool ItemHolds(const TForm1& Form, const ItemTest& Test) {
+  switch (Test.Role) {
+    case ItemRole::Carried:
+      return Form.IsItem(Test.Item);
+    case ItemRole::NotCarried:
+      return !Form.IsItem(Test.Item);
+    case ItemRole::ActionItem:
+      return Form.ActionItem == Test.Item;
+    case ItemRole::HeldItem:
+      return Form.HeldItem == Test.Item;
+  }
+  return false;
+}
+
 // The hotspot's own reply for the chosen verb; a verb or hotspot outside the reply table
 // (which input never produces) says nothing rather than reading outside it.
 void SayHotspotReply(TForm1& Form) {
   if (Form.SelectedVerb < 2 || Form.SelectedVerb > 4) return;
   if (Form.ActionHotspot < 1 || Form.ActionHotspot > 255) return;
   Form.PukkiSay(Form.HotspotReplies[Form.SelectedVerb][Form.ActionHotspot]);
+}
+
+// The same guard for the item's own reply: a verb or item outside the table says nothing.
+void SayItemReply(TForm1& Form) {
+  if (Form.SelectedVerb < 2 || Form.SelectedVerb > 4) return;
+  if (Form.ActionItem < 1 || Form.ActionItem > 13) return;
+  Form.PukkiSay(Form.ItemReplies[Form.SelectedVerb][Form.ActionItem]);
 }
 
 }  // namespace
@@ -51,12 +73,12 @@ Operation Reply() {
 }
 Operation Say(std::string_view Utf8) {
   Operation O = Make(Op::Say);
-  O.Lines.push_back(W(Utf8));
+  O.Lines.emplace_back(Utf8);
   return O;
 }
 Operation SayLines(std::initializer_list<std::string_view> Utf8Lines) {
   Operation O = Make(Op::Say);
-  for (std::string_view Line : Utf8Lines) O.Lines.push_back(W(Line));
+  O.Lines.assign(Utf8Lines.begin(), Utf8Lines.end());
   return O;
 }
 Operation Speaker(int Who) {
@@ -92,6 +114,12 @@ Operation End() {
 Operation Tile(int TileNumber, int Ms) {
   return Make(Op::Tile, TileNumber, Ms);
 }
+Operation ItemReply() {
+  return Make(Op::ItemReply);
+}
+Operation Refuse() {
+  return Make(Op::Refuse);
+}
 Operation OnlyIf(FlagTest Test, Operation Then) {
   Then.Only = Test;
   return Then;
@@ -104,10 +132,20 @@ FlagTest IsClear(int Scene, int Flag) {
   return {static_cast<std::uint8_t>(Scene), static_cast<std::uint8_t>(Flag), false};
 }
 ItemTest Carried(int Item) {
-  return {static_cast<std::uint16_t>(Item), true};
+  return {static_cast<std::uint16_t>(Item), ItemRole::Carried};
 }
 ItemTest NotCarried(int Item) {
-  return {static_cast<std::uint16_t>(Item), false};
+  return {static_cast<std::uint16_t>(Item), ItemRole::NotCarried};
+}
+ItemTest ActionItemIs(int Item) {
+  return {static_cast<std::uint16_t>(Item), ItemRole::ActionItem};
+}
+ItemTest HeldItemIs(int Item) {
+  return {static_cast<std::uint16_t>(Item), ItemRole::HeldItem};
+}
+Entry InScene(int Scene, Entry Rule) {
+  Rule.Scene = Scene;
+  return Rule;
 }
 
 std::vector<Step> Door(F Flag, int ToScene) {
@@ -144,6 +182,11 @@ std::vector<Step> PickUp(F Flag, F Hotspot, int Item) {
   };
 }
 
+std::vector<Step> With(std::vector<Step> Steps, std::initializer_list<Step> More) {
+  Steps.insert(Steps.end(), More.begin(), More.end());
+  return Steps;
+}
+
 const SceneList* ListOf(std::uint16_t Scene) {
   switch (Scene) {
     case 1:
@@ -177,12 +220,14 @@ const SceneList* ListOf(std::uint16_t Scene) {
   }
 }
 
-const Entry* Choose(const TForm1& Form, const SceneList& List) {
+const Entry* Choose(const TForm1& Form, const SceneList& List, std::uint16_t Scene) {
   for (const Entry& E : List) {
-    if (E.Hotspot != Form.ActionHotspot || !VerbMatches(E.Verbs, Form.SelectedVerb)) continue;
+    if (E.Scene != AnyScene && E.Scene != Scene) continue;
+    if (E.Hotspot != AnyHotspot && E.Hotspot != Form.ActionHotspot) continue;
+    if (!VerbMatches(E.Verbs, Form.SelectedVerb)) continue;
     bool Holds = true;
     for (const FlagTest& T : E.Flags) Holds = Holds && FlagHolds(Form, T);
-    if (E.Item) Holds = Holds && Form.IsItem(E.Item->Item) == E.Item->Carried;
+    for (const ItemTest& T : E.Items) Holds = Holds && ItemHolds(Form, T);
     if (Holds) return &E;
   }
   return nullptr;
@@ -203,19 +248,9 @@ void RunOperation(TForm1& Form, const Operation& O) {
     case Op::Reply:
       SayHotspotReply(Form);
       break;
-    case Op::Say: {
-      SayStr Rec;
-      if (O.Lines.size() == 1) {
-        Form.StringToSayStr(O.Lines[0], Rec);
-      } else {
-        Rec.LineCount = static_cast<std::uint8_t>(O.Lines.size());
-        for (std::size_t I = 0; I < O.Lines.size(); ++I) {
-          Rec.Lines[static_cast<long>(I) + 1] = O.Lines[I].substr(0, SayStr::MaxLineLength);
-        }
-      }
-      Form.PukkiSay(Rec);
+    case Op::Say:
+      Form.PukkiSay(MakeSpeech(O.Lines));
       break;
-    }
     case Op::Speaker:
       Form.Speaker = static_cast<std::uint8_t>(O.A);
       break;
@@ -257,7 +292,18 @@ void RunOperation(TForm1& Form, const Operation& O) {
       }
       Form.ActionDelayMs(O.B);
       break;
+    case Op::ItemReply:
+      SayItemReply(Form);
+      break;
+    case Op::Refuse:
+      Form.SayUseFailReply();
+      break;
   }
+}
+
+void RunStep(TForm1& Form, const Entry& Chosen, std::size_t Number) {
+  if (Number < 1 || Number > Chosen.Steps.size()) return;
+  for (const Operation& O : Chosen.Steps[Number - 1]) RunOperation(Form, O);
 }
 
 }  // namespace vornu::scripts
@@ -266,13 +312,12 @@ void TForm1::SceneActions(std::uint16_t Scene) {
   using namespace vornu::scripts;
   const SceneList* List = ListOf(Scene);
   if (List == nullptr) return;
-  const Entry* Chosen = Choose(*this, *List);
+  const Entry* Chosen = Choose(*this, *List, Scene);
   if (Chosen == nullptr) {
     // Default: the hotspot's own reply, and the action is over.
     if (ActionStep == 1) SayHotspotReply(*this);
     SceneActionIdle = 1;
     return;
   }
-  if (ActionStep < 1 || ActionStep > Chosen->Steps.size()) return;
-  for (const Operation& O : Chosen->Steps[ActionStep - 1]) RunOperation(*this, O);
+  RunStep(*this, *Chosen, ActionStep);
 }
