@@ -1,4 +1,5 @@
-// The saved game (savegame.dat), loading it back, quitting and closing the form.
+// The saved game (savegame.dat), loading it back, quitting, and closing the form (also when
+// start-up fails).
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -16,9 +17,11 @@
 #include <vector>
 
 #include "engine/GX.h"
+#include "engine/SuperTimer.h"
 #include "game/SpeechText.h"
 #include "game/Unit1.h"
 #include "platform/Classes.h"
+#include "platform/MessageBox.h"
 #include "platform/Text1252.h"
 
 namespace {
@@ -282,4 +285,15 @@ void TForm1::QuitGame() {
 
 void TForm1::TheEnd() {
   CloseForm();
+}
+
+void TForm1::FailStartup(const std::string& Message) {
+  StartupError = Message;
+  vornu::ShowErrorBox("Vornu", "Vornu cannot start: " + Message);
+  CloseForm();
+}
+
+void TForm1::CloseForm() {
+  if (Timer1) Timer1->SetEnabled(false);
+  Close();
 }

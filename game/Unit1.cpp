@@ -1,4 +1,4 @@
-// The game form's components, start-up and timer handlers, and helpers shared by its parts.
+// The game form's components, start-up and its timer handlers.
 #include "game/Unit1.h"
 
 #include <chrono>
@@ -7,8 +7,6 @@
 
 #include "engine/GX.h"
 #include "engine/SuperTimer.h"
-#include "platform/MessageBox.h"
-#include "platform/Trace.h"
 
 namespace {
 
@@ -200,12 +198,6 @@ void TForm1::InitializeGame() {
   MediaPlayer1->Play();
 }
 
-void TForm1::FailStartup(const std::string& Message) {
-  StartupError = Message;
-  vornu::ShowErrorBox("Vornu", "Vornu cannot start: " + Message);
-  CloseForm();
-}
-
 void TForm1::Timer1Timer(TObject*) {
   FrameTick = 1;
 }
@@ -219,33 +211,4 @@ void TForm1::Timer3Timer(TObject*) {
 void TForm1::Timer4Timer(TObject*) {
   ++ActionStep;
   Timer4->SetEnabled(false);
-}
-
-bool TForm1::HotspotIsHidden(std::uint16_t Scene, int H) const {
-  // The map hides nothing, and the table has room for hotspots 1..50 only.
-  if (!HotspotHidden.InRange(Scene) || H < 1 || H > 50) return false;
-  return HotspotHidden[Scene][H] == 1;
-}
-
-std::uint8_t TForm1::HotspotAt(int X, int Y) const {
-  if (X <= 0) X = 1;
-  if (Y <= 0) Y = 1;
-  if (X > 320 || Y > 200) return 255;
-  return HotspotMap[X][Y];
-}
-
-void TForm1::PlayMusic(const std::string& Path) {
-  MediaPlayer1->SetFileName(Path);
-  try {
-    MediaPlayer1->Open();
-    MediaPlayer1->Play();
-  } catch (const std::exception& E) {
-    // Both tunes were sound at start-up; one spoilt since must not stop a scene from loading.
-    TraceLine(std::string("music: ") + E.what() + "; playing on without music");
-  }
-}
-
-void TForm1::CloseForm() {
-  if (Timer1) Timer1->SetEnabled(false);
-  Close();
 }
