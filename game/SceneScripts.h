@@ -50,8 +50,10 @@ enum class Op : std::uint8_t {
   PlacePukki,  // A = x, B = y, C = direction
   GoToScene,   // A = scene
   End,
-  // A = number of a tile of the current scene, B = ms: the tile is drawn on Back at (137, 43),
-  // transparent, on every frame of a wait of B ms (the trader's animations in his shop).
+  // A = tile number among the current scene's tiles, B = ms. Draws that tile on Back at
+  // (137, 43) with its colour key, then waits B ms; the step runs again on every frame of its
+  // wait, so the tile stays on screen exactly that long and is gone with the next step. This is
+  // how the trader in scene 12 shakes his head and hands the parts over.
   Tile,
   ItemReply,  // ItemReplies[SelectedVerb][ActionItem]
   Refuse,     // one of the refusal replies of the item file, chosen at random
