@@ -13,6 +13,7 @@
 #include "engine/GXLibStream.h"
 #include "engine/GXMap.h"
 #include "engine/gxslib.h"
+#include "tests/support/Files.h"
 
 namespace vornu {
 namespace {
@@ -311,15 +312,8 @@ TEST(MapLibrary, AssignedCopyIsIndependent) {
 
 class LibraryFiles : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir_ = std::filesystem::temp_directory_path() /
-           ("vornu_media_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-            "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    std::filesystem::create_directories(dir_);
-  }
-  void TearDown() override { std::filesystem::remove_all(dir_); }
   std::string Path(const std::string& name) const { return (dir_ / name).string(); }
-  std::filesystem::path dir_;
+  support::TScratchDir dir_{"vornu-media"};
 };
 
 TEST_F(LibraryFiles, SaveAndLoadRoundTripAndErrorsNameTheFile) {

@@ -12,6 +12,7 @@
 #include "engine/GXLibStream.h"
 #include "engine/GXMap.h"
 #include "platform/Forms.h"
+#include "tests/support/Files.h"
 
 namespace vornu {
 namespace {
@@ -48,16 +49,8 @@ TGXImages TwoImages() {
 
 class TempDir : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir_ = std::filesystem::temp_directory_path() /
-           ("vornu_imagelib_" +
-            std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-    std::filesystem::remove_all(dir_);
-    std::filesystem::create_directories(dir_);
-  }
-  void TearDown() override { std::filesystem::remove_all(dir_); }
   std::string Path(const std::string& name) const { return (dir_ / name).string(); }
-  std::filesystem::path dir_;
+  support::TScratchDir dir_{"vornu-imagelib"};
 };
 
 TEST(ImageLib, PlatformBitmapShowsThePaletteWithEntryZeroBlack) {
@@ -149,10 +142,7 @@ TEST_F(TempDir, MapLibComponentLoadsAndKeepsItsLibraryOnRefusal) {
 // A headless form with a screen of the given depth, set up by showing the form.
 class ScreenWithLibrary : public TempDir {
  protected:
-  void SetUp() override {
-    TempDir::SetUp();
-    Application->Initialize();
-  }
+  void SetUp() override { Application->Initialize(); }
   void Start(int depth) {
     form_ = std::make_unique<TForm>();
     screen_ = std::make_unique<TGXScreen>(form_.get());
@@ -170,7 +160,6 @@ class ScreenWithLibrary : public TempDir {
     lib_.reset();
     screen_.reset();
     form_.reset();
-    TempDir::TearDown();
   }
   std::unique_ptr<TForm> form_;
   std::unique_ptr<TGXScreen> screen_;

@@ -7,7 +7,6 @@
 
 using story::FixtureReply;
 using story::StoryGame;
-using story::TileColour;
 
 namespace {
 
