@@ -3,8 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <filesystem>
-#include <fstream>
 #include <limits>
 #include <string>
 #include <vector>
@@ -13,7 +11,7 @@
 #include "engine/GXLibStream.h"
 #include "engine/GXMap.h"
 #include "engine/gxslib.h"
-#include "tests/support/Files.h"
+#include "tests/support/ScratchTest.h"
 
 namespace vornu {
 namespace {
@@ -310,11 +308,7 @@ TEST(MapLibrary, AssignedCopyIsIndependent) {
   EXPECT_EQ(b.Map(0).Header.Value1, 7);
 }
 
-class LibraryFiles : public ::testing::Test {
- protected:
-  std::string Path(const std::string& name) const { return (dir_ / name).string(); }
-  support::TScratchDir dir_{"vornu-media"};
-};
+using LibraryFiles = support::TScratchTest;
 
 TEST_F(LibraryFiles, SaveAndLoadRoundTripAndErrorsNameTheFile) {
   TGXImages images;

@@ -14,7 +14,7 @@
 #include "engine/GXLibStream.h"
 #include "engine/GXMap.h"
 #include "engine/gxslib.h"
-#include "tests/support/Files.h"
+#include "tests/support/ScratchTest.h"
 
 namespace vornu {
 namespace {
@@ -87,10 +87,8 @@ struct Result {
   std::string Output;
 };
 
-class GxlibTool : public ::testing::Test {
+class GxlibTool : public support::TScratchTest {
  protected:
-  std::string Path(const std::string& name) const { return (dir_ / name).string(); }
-  std::string Write(const std::string& name, const Bytes& b) const { return dir_.Write(name, b); }
   Bytes Read(const std::string& name) const {
     std::ifstream in(Path(name), std::ios::binary);
     return Bytes(std::istreambuf_iterator<char>(in), {});
@@ -109,8 +107,6 @@ class GxlibTool : public ::testing::Test {
     r.Exit = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return r;
   }
-
-  support::TScratchDir dir_{"vornu-gxlib"};
 };
 
 TEST_F(GxlibTool, PacksEightBitBitmapsThatTheEngineReadsBack) {

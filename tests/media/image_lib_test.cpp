@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -12,7 +11,7 @@
 #include "engine/GXLibStream.h"
 #include "engine/GXMap.h"
 #include "platform/Forms.h"
-#include "tests/support/Files.h"
+#include "tests/support/ScratchTest.h"
 
 namespace vornu {
 namespace {
@@ -47,11 +46,7 @@ TGXImages TwoImages() {
   return lib;
 }
 
-class TempDir : public ::testing::Test {
- protected:
-  std::string Path(const std::string& name) const { return (dir_ / name).string(); }
-  support::TScratchDir dir_{"vornu-imagelib"};
-};
+using TempDir = support::TScratchTest;
 
 TEST(ImageLib, PlatformBitmapShowsThePaletteWithEntryZeroBlack) {
   TGXImageLib lib;

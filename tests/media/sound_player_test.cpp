@@ -7,7 +7,6 @@
 #include <chrono>
 #include <cstdint>
 #include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <map>
 #include <string>
@@ -20,7 +19,7 @@
 #include "engine/gxslib.h"
 #include "platform/AudioDevice.h"
 #include "platform/Forms.h"
-#include "tests/support/Files.h"
+#include "tests/support/ScratchTest.h"
 
 namespace vornu {
 namespace {
@@ -61,11 +60,7 @@ TGXSounds ThreeSounds() {
   return s;
 }
 
-class SoundPlayer : public ::testing::Test {
- protected:
-  std::string Path(const std::string& name) const { return (dir_ / name).string(); }
-  support::TScratchDir dir_{"vornu-player"};
-};
+using SoundPlayer = support::TScratchTest;
 
 TEST_F(SoundPlayer, BuildsOneBufferPerSoundWithItsPanAndVolume) {
   TGXSoundLib lib;

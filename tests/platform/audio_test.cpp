@@ -1,25 +1,14 @@
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <filesystem>
-#include <fstream>
 #include <string>
 
 #include "platform/AudioDevice.h"
 #include "platform/MediaPlayer.h"
-#include "tests/support/Files.h"
+#include "tests/support/ScratchTest.h"
 
 namespace {
 
-namespace fs = std::filesystem;
-
-class AudioFiles : public ::testing::Test {
- protected:
-  std::string Write(const fs::path& rel, const std::string& bytes) {
-    return dir_.Write(rel, bytes);
-  }
-  support::TScratchDir dir_{"vornu-audio"};
-};
+using AudioFiles = support::TScratchTest;
 
 const std::string kSoundFont = std::string("RIFF\x10\0\0\0sfbk", 12) + std::string(16, '\0');
 

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -9,20 +8,14 @@
 
 #include "platform/Graphics.h"
 #include "platform/PictureFile.h"
-#include "tests/support/Files.h"
+#include "tests/support/ScratchTest.h"
 
 namespace {
 
 // A bitmap file: headers, colour table, pixel data as given.
 constexpr auto& Bmp = support::BitmapFile;
 
-class PictureFiles : public ::testing::Test {
- protected:
-  std::string Write(const std::string& name, const std::vector<std::uint8_t>& bytes) {
-    return dir_.Write(name, bytes);
-  }
-  support::TScratchDir dir_{"vornu-pictures"};
-};
+using PictureFiles = support::TScratchTest;
 
 // 3 x 2 picture, bottom-up rows, 24 bits: top row red green blue, bottom row white black grey.
 std::vector<std::uint8_t> Rows24(bool TopDown) {
