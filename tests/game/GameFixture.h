@@ -1,6 +1,8 @@
 // The game tests' headless game on the rooms fixture, and the picture its frames should show.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
@@ -56,6 +58,16 @@ class THarness : public TGame {
 
   // The colour a pixel of Back shows, as 0xRRGGBB.
   std::uint32_t Pixel(int X, int Y) { return Back().PixelRgb(X, Y); }
+};
+
+// A game in scene 1, past the opening pictures and the frame timer's first tick.
+struct TInScene : ::testing::Test {
+  THarness H;
+  TForm1& F = H.F();
+  void SetUp() override {
+    H.SkipIntro();
+    H.Run(1000);
+  }
 };
 
 // Whether two colours are the same after the trip through 16-bit pixels.

@@ -10,13 +10,7 @@ using gametest::THarness;
 
 namespace {
 
-struct Game : ::testing::Test {
-  THarness H;
-  TForm1& F = H.F();
-  void SetUp() override {
-    H.SkipIntro();
-    H.Run(1000);
-  }
+struct Game : gametest::TInScene {
   std::vector<int> List() const {
     std::vector<int> L;
     for (int I = 1; I <= F.InventoryCount; ++I) L.push_back(F.Inventory[I]);
