@@ -26,9 +26,8 @@ struct Game : gametest::TInScene {
   std::uint32_t SpeechTime() {
     std::uint32_t T = 0;
     while (F.SpeechActive == 1 && T < 60000) {
-      H.Clock().Advance(10);
+      H.Timers(10);
       T += 10;
-      Application->ProcessTimers();
       if (T % 100 == 0) F.GXScreen1Flip(nullptr);
     }
     return T;

@@ -20,9 +20,6 @@ using namespace support;
 inline std::string FixtureReply(int Scene, int Verb, int Hotspot) {
   return support::FixtureReply(TLayout::Story, Scene, Verb, Hotspot);
 }
-inline std::string Text(const SayStr& S) {
-  return SpeechText(S);
-}
 
 // A game folder of its own: the story fixture's pictures and scenes, its own item file with
 // Refusals refusals and its own music, so that a test may change them.
@@ -88,8 +85,7 @@ class StoryGame : private TStoryDir, public TGame {
           F().SpeechActive == 0 && !F().Timer4->Enabled()) {
         return true;
       }
-      Clock().Advance(FrameMs);
-      Frame();
+      Step(FrameMs);
     }
     return false;
   }
@@ -153,7 +149,7 @@ class StoryGame : private TStoryDir, public TGame {
     std::uint32_t Lines = 0;
     auto Look = [&] {
       if (F().SpeechActive == 1 && Speech.empty()) {
-        Speech = (F().Speaker == 2 ? "2: " : "") + Text(F().CurrentSpeech);
+        Speech = (F().Speaker == 2 ? "2: " : "") + SpeechText(F().CurrentSpeech);
         Lines = F().CurrentSpeech.LineCount;
       }
       Seen = Changes();
@@ -164,8 +160,7 @@ class StoryGame : private TStoryDir, public TGame {
     Look();
     for (std::uint32_t T = 0; T < MaxMs; T += FrameMs) {
       if (F().SceneActionIdle == 1 && F().SpeechActive == 0 && !F().Timer4->Enabled()) break;
-      Clock().Advance(FrameMs);
-      Application->ProcessTimers();
+      Timers(FrameMs);
       if (F().ActionStep != Step) {
         const std::uint32_t Ms = Clock().Now() - Since;
         std::string Line = Speech.empty() ? "w" + std::to_string(Ms) : Speech;

@@ -63,6 +63,11 @@ void TGame::Step(std::uint32_t Ms) {
   Frame();
 }
 
+void TGame::Timers(std::uint32_t Ms) {
+  Clock().Advance(Ms);
+  Application->ProcessTimers();
+}
+
 bool TGame::RunUntil(const std::function<bool()>& Done, std::uint32_t MaxMs) {
   for (std::uint32_t T = 0; T < MaxMs; T += FrameMs) {
     if (Done()) return true;

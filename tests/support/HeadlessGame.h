@@ -43,6 +43,8 @@ class TGame {
   void Run(std::uint32_t Ms);
   // Ms of game time and then one frame.
   void Step(std::uint32_t Ms);
+  // Ms of game time with the due timers fired, but no frame: the next input comes first.
+  void Timers(std::uint32_t Ms);
   // Runs frames until Done holds (true) or MaxMs pass (false).
   bool RunUntil(const std::function<bool()>& Done, std::uint32_t MaxMs = 60000);
   // Past the three opening pictures into scene 1; throws when scene 1 is not reached.

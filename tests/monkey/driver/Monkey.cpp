@@ -278,9 +278,8 @@ class Monkey {
   // Time passes and the timers fire, but the next input comes before the next frame.
   void Timers(std::uint32_t Ms) {
     Input("timers +" + std::to_string(Ms) + " ms", [&] {
-      Clock().Advance(Ms);
       seen_.GameMs += Ms;
-      Application->ProcessTimers();
+      game_->Timers(Ms);
     });
   }
 
