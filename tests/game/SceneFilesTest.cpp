@@ -81,9 +81,10 @@ TEST(ObjectFile, RepliesContinueAfterTheMarkAndAreCutTo50) {
 TEST(ObjectFile, CaptionsAndUseNamesAreWholeLinesOfAnyLength) {
   // Only replies are cut to 50; the text line shows captions and use names as they stand.
   const std::string Name(70, 'n'), Use(64, 'u');
-  auto Records = ParseObjectFile(Lines({"1", "007 120 150 4", Name, "Avaa ovi", "Katso ovea",
-                                        "Puhu " + Name, Use, "a", "b", "c"}),
-                                 "x.obj");
+  auto Records = ParseObjectFile(
+      Lines({"1", "007 120 150 4", Name, "Avaa ovi", "Katso ovea", "Puhu " + Name, Use, "a", "b",
+             "c"}),
+      "x.obj");
   ASSERT_EQ(Records.size(), 1u);
   EXPECT_EQ(Records[0].Captions[0], Name);
   EXPECT_EQ(Records[0].Captions[3], "Puhu " + Name);

@@ -25,8 +25,7 @@ TEST(GameItems, TheGameReadsEveryTextAndReplyTheBuilderWrote) {
   const TItemFileData game = ParseItemFile(bytes, "items/items.txt");
   for (int n = 1; n <= kItemCount; ++n) {
     const ItemRecord& r = src.items[static_cast<std::size_t>(n - 1)];
-    for (int k = 1; k <= 6; ++k)
-      EXPECT_EQ(game.Texts[k][n], r.texts[static_cast<std::size_t>(k - 1)]);
+    for (int k = 1; k <= 6; ++k) EXPECT_EQ(game.Texts[k][n], r.texts[static_cast<std::size_t>(k - 1)]);
     for (int v = 2; v <= 4; ++v) {
       const SayStr& said = game.Replies[v][n];
       ASSERT_GE(said.LineCount, 1) << "item " << n << " verb " << v;

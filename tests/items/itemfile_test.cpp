@@ -85,9 +85,8 @@ ReadBack Read(const std::string& bytes) {
 
 TEST(ItemFile, WritesTheGameFormatInWindows1252WithCrLf) {
   const std::string bytes = WriteItemFile(
-      ParseItemText(Source(Item(1,
-                                "Tämä on pitkä vastaus, joka ei mahdu yhdelle riville vaan "
-                                "jatkuu toiselle ja vielä kolmannellekin.")),
+      ParseItemText(Source(Item(1, "Tämä on pitkä vastaus, joka ei mahdu yhdelle riville vaan "
+                                   "jatkuu toiselle ja vielä kolmannellekin.")),
                     "items.txt"),
       "items.txt", kFont);
   const ReadBack r = Read(bytes);
@@ -129,8 +128,7 @@ TEST(ItemFile, MalformedSourcesNameTheirFileAndLine) {
       {Source(Item(1), "- Tämä kieltäytyminen on aivan liian pitkä mahtuakseen yhdelle riville.\n"),
        "must fit one speech line"},
       {Source(Item(1), ""), "no [refusals]"},
-      {Source(Item(1, "a / b / c / d / e / f / g / h / i / j / k")),
-       "items.txt:9: the reply needs 11"},
+      {Source(Item(1, "a / b / c / d / e / f / g / h / i / j / k")), "items.txt:9: the reply needs 11"},
       {Source(Item(1, "Hymy \xF0\x9F\x98\x80")), "items.txt:9:"},
       {Source(Item(1, "x") + "  \n"), ""},
       {"  jatko\n", "items.txt:1: an indented line continues only a reply"},

@@ -47,8 +47,8 @@ TEST(Canvas, MeasuredWidthIsExactlyTheDrawnWidth) {
   // The opaque background spans exactly the measured width; no ink falls outside it, also for
   // glyphs that lean out of their cell (f, j, t, the comma) at either end.
   for (const std::string& s :
-       {vornu::W("Käytä avainta ovessa"), std::string("f"), std::string("jt,"), vornu::W("§Åö€ ÿ"),
-        std::string("W"), std::string("")}) {
+       {vornu::W("Käytä avainta ovessa"), std::string("f"), std::string("jt,"),
+        vornu::W("§Åö€ ÿ"), std::string("W"), std::string("")}) {
     const int w = 200, h = 20;
     TMemoryCanvas c(w, h);
     const int width = c.TextWidth(s);

@@ -16,7 +16,7 @@ TEST(Text1252, FinnishLettersAndSectionSignRoundTrip) {
 
 TEST(Text1252, RefusesWhatItCannotWrite) {
   EXPECT_THROW(Utf8To1252("\xE2\x98\x83"), std::invalid_argument);  // a snowman
-  EXPECT_THROW(Utf8To1252("\xC3"), std::invalid_argument);          // cut short
+  EXPECT_THROW(Utf8To1252("\xC3"), std::invalid_argument);            // cut short
   EXPECT_THROW(Utf8To1252("\xFF"), std::invalid_argument);
 }
 

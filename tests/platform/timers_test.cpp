@@ -1,11 +1,10 @@
-#include "platform/Timers.h"
-
 #include <gtest/gtest.h>
 
 #include <vector>
 
 #include "platform/Clock.h"
 #include "platform/Forms.h"
+#include "platform/Timers.h"
 #include "platform/Trace.h"
 
 namespace {

@@ -1,8 +1,9 @@
 #include "tests/support/FixtureGame.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <map>
-#include <memory>
 
 #include "game/SceneSetup.h"
 
@@ -203,14 +204,28 @@ void WriteFixtureGame(const fs::path& Dir, TLayout Layout, int Refusals) {
   }
 }
 
+// Bump when WriteFixtureGame changes: the written folders are kept between test processes.
+constexpr int kFixtureVersion = 3;
+
 const fs::path& FixtureGame(TLayout Layout) {
-  static std::map<TLayout, std::unique_ptr<TScratchDir>> Written;
-  std::unique_ptr<TScratchDir>& Dir = Written[Layout];
-  if (!Dir) {
-    Dir = std::make_unique<TScratchDir>("vornu-fixture");
-    WriteFixtureGame(Dir->Path(), Layout);
+  static std::map<TLayout, fs::path> Written;
+  fs::path& Dir = Written[Layout];
+  if (!Dir.empty()) return Dir;
+  Dir = fs::temp_directory_path() /
+        ("vornu-fixture-" + std::string(Layout == TLayout::Story ? "story" : "rooms") + "-v" +
+         N(kFixtureVersion) + "-" + N(static_cast<int>(::getuid())));
+  if (fs::exists(Dir / "complete")) return Dir;
+  // Written aside and moved into place whole, so that a process never sees half a folder.
+  const TScratchDir Temp("vornu-fixture");
+  WriteFixtureGame(Temp.Path(), Layout);
+  WriteFile(Temp / "complete", "");
+  std::error_code E;
+  fs::rename(Temp.Path(), Dir, E);
+  if (E && !fs::exists(Dir / "complete")) {  // a broken leftover: replace it
+    fs::remove_all(Dir, E);
+    fs::rename(Temp.Path(), Dir, E);
   }
-  return Dir->Path();
+  return Dir;  // when another process was first, Temp goes with its copy
 }
 
 TGameCopy::TGameCopy(const fs::path& Source, const std::vector<fs::path>& Changed)

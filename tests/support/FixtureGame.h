@@ -60,7 +60,7 @@ constexpr std::uint32_t kInventoryColour = 0x303060;
 
 // Writes every file the game opens into Dir.
 void WriteFixtureGame(const fs::path& Dir, TLayout Layout, int Refusals = 3);
-// The fixture game of Layout, written once per process and removed at its exit.
+// The fixture game of Layout, written once and shared by every test process of this user.
 const fs::path& FixtureGame(TLayout Layout);
 
 // A scratch game folder showing the data folders (scenes, sprites, items, music) of Source
