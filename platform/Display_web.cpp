@@ -102,7 +102,7 @@ void Display::OutputSize(int& Width, int& Height) const {
 
 void Display::WindowSize(int& Width, int& Height) const { OutputSize(Width, Height); }
 
-bool Display::Upload(const TPixelView& Pixels) {
+bool Display::Upload(const TPixelView& Pixels, const std::vector<TRect>& Changed) {
   if (!impl_->window || impl_->xrgb.empty()) return false;
   ConvertToXrgb(Pixels, reinterpret_cast<std::uint8_t*>(impl_->xrgb.data()), impl_->width * 4);
   // The canvas takes bytes in the order red, green, blue, alpha.
@@ -113,7 +113,7 @@ bool Display::Upload(const TPixelView& Pixels) {
   return true;
 }
 
-void Display::Show(const TRect&) {
+void Display::Show(const TRect&, const std::vector<TRect>& Changed) {
   if (!impl_->window || impl_->rgba.empty()) return;
   PutFrame(impl_->rgba.data(), impl_->width, impl_->height);
 }

@@ -26,8 +26,12 @@ TForm::~TForm() {
   Application->ForgetForm(this);
 }
 
-int TForm::ClientWidth() const { return displayWidth_ > 0 ? displayWidth_ : clientWidth_; }
-int TForm::ClientHeight() const { return displayHeight_ > 0 ? displayHeight_ : clientHeight_; }
+int TForm::ClientWidth() const {
+  return displayWidth_ > 0 ? displayWidth_ : clientWidth_;
+}
+int TForm::ClientHeight() const {
+  return displayHeight_ > 0 ? displayHeight_ : clientHeight_;
+}
 
 void TForm::SetClientSize(int Width, int Height) {
   clientWidth_ = Width;
@@ -41,9 +45,13 @@ void TForm::Loaded() {
   for (TComponent* c : list) c->Loaded();
 }
 
-bool TForm::Visible() const { return display_->WindowOpen(); }
+bool TForm::Visible() const {
+  return display_->WindowOpen();
+}
 
-std::uint32_t TForm::WindowId() const { return display_->WindowId(); }
+std::uint32_t TForm::WindowId() const {
+  return display_->WindowId();
+}
 
 void TForm::OpenWindow() {
   display_->OpenWindow(vornu::WindowStyle{vornu::Cp1252ToUtf8(settings_.Caption), settings_.Left,
@@ -102,6 +110,7 @@ void TForm::SetDisplay(int Width, int Height, bool FullScreen) {
   OpenWindow();
   display_->SetMode(Width, Height, FullScreen, BorderStyle != bsNone);
   presents_.RequestRepaint();  // a new picture holds nothing yet
+  presents_.Note(display_->PathName().c_str());
   displayWidth_ = Width;
   displayHeight_ = Height;
   fullScreen_ = FullScreen;
@@ -180,14 +189,22 @@ void TForm::Present(const TPixelView& Pixels) {
     display_->EndFrame(false);
     return;
   }
-  if (!display_->Upload(Pixels)) {
+  if (!display_->Upload(Pixels, presents_.Changed())) {
     presents_.RequestRepaint();
     display_->EndFrame(false);
     return;
   }
-  display_->Show(OutputRect());
+  display_->Show(OutputRect(), presents_.Changed());
   presents_.Shown();
   display_->EndFrame(true);
+}
+
+bool TForm::ReadWindow(std::vector<std::uint32_t>& Pixels, int& Width, int& Height) const {
+  return display_->ReadWindow(Pixels, Width, Height);
+}
+
+std::string TForm::PresentPath() const {
+  return display_->PathName();
 }
 
 int TForm::MsUntilNextFrame() const {
@@ -368,8 +385,8 @@ void DeliverEvent(TForm& Form, const SDL_Event& e) {
       const bool first = t.State != TForm::TTouch::Phase::None && e.tfinger.fingerId == t.Finger;
       if (e.type == SDL_FINGERDOWN) {
         if (t.State == TForm::TTouch::Phase::None) {
-          t = TForm::TTouch{TForm::TTouch::Phase::Pending, e.tfinger.fingerId, timeGetTime(),
-                            p.X, p.Y};
+          t = TForm::TTouch{TForm::TTouch::Phase::Pending, e.tfinger.fingerId, timeGetTime(), p.X,
+                            p.Y};
           Form.MouseMove(0, p.X, p.Y);
         } else if (t.State == TForm::TTouch::Phase::Pending) {
           // A second finger: the right button where the first one touched.
@@ -409,7 +426,8 @@ void DeliverEvent(TForm& Form, const SDL_Event& e) {
 void PollTouch(TForm& Form) {
   TForm::TTouch& t = Form.touch_;
   if (t.State != TForm::TTouch::Phase::Pending) return;
-  if (static_cast<std::int32_t>(timeGetTime() - t.DownAt) < static_cast<std::int32_t>(kTouchHoldMs)) {
+  if (static_cast<std::int32_t>(timeGetTime() - t.DownAt) <
+      static_cast<std::int32_t>(kTouchHoldMs)) {
     return;
   }
   t.State = TForm::TTouch::Phase::Pressed;
