@@ -161,25 +161,24 @@ struct Display::Impl {
   // overrides. False when neither can be made.
   bool ChoosePath() {
     const int wanted = WantedPath();
+    std::string why = "asked for by SDL_FRAMEBUFFER_ACCELERATION";
     if (wanted != 0) {
-      if (MakeRenderer()) {
-        SDL_RendererInfo info{};
-        SDL_GetRendererInfo(renderer.get(), &info);
-        const std::string why = wanted == 1 ? std::string() : SoftwareReason(renderer.get());
-        if (why.empty()) {
-          path = std::string("renderer (") + (info.name ? info.name : "?") + ")";
-          return true;
-        }
-        renderer.reset();
-        if (UseSurface(why)) return true;
-        // No window surface either: the renderer, slow as it is, still shows the game.
-        if (!MakeRenderer()) return false;
-        path = "renderer (" + why + ")";
-        return true;
-      }
-      if (wanted == 1) return false;
+      if (!MakeRenderer()) return wanted != 1 && UseSurface(SDL_GetError());
+      if (wanted == -1) why = SoftwareReason(renderer.get());
+      if (wanted == 1 || why.empty()) return NameRenderer();
+      renderer.reset();
     }
-    return UseSurface(wanted == 0 ? "asked for by SDL_FRAMEBUFFER_ACCELERATION" : SDL_GetError());
+    if (UseSurface(why)) return true;
+    // No window surface on this video driver: a renderer, slow as it may be, still shows
+    // the game.
+    return MakeRenderer() && NameRenderer();
+  }
+
+  bool NameRenderer() {
+    SDL_RendererInfo info{};
+    SDL_GetRendererInfo(renderer.get(), &info);
+    path = std::string("renderer (") + (info.name ? info.name : "?") + ")";
+    return true;
   }
 
   bool UseSurface(const std::string& Why) {
@@ -292,6 +291,7 @@ struct Display::Impl {
 
   void ApplyShape() {
     barsPainted = 0;
+    wholeNext = true;
     SDL_Window* w = window.get();
     if (!w) return;
     int index = SDL_GetWindowDisplayIndex(w);
