@@ -26,12 +26,8 @@ TForm::~TForm() {
   Application->ForgetForm(this);
 }
 
-int TForm::ClientWidth() const {
-  return displayWidth_ > 0 ? displayWidth_ : clientWidth_;
-}
-int TForm::ClientHeight() const {
-  return displayHeight_ > 0 ? displayHeight_ : clientHeight_;
-}
+int TForm::ClientWidth() const { return displayWidth_ > 0 ? displayWidth_ : clientWidth_; }
+int TForm::ClientHeight() const { return displayHeight_ > 0 ? displayHeight_ : clientHeight_; }
 
 void TForm::SetClientSize(int Width, int Height) {
   clientWidth_ = Width;
@@ -45,13 +41,9 @@ void TForm::Loaded() {
   for (TComponent* c : list) c->Loaded();
 }
 
-bool TForm::Visible() const {
-  return display_->WindowOpen();
-}
+bool TForm::Visible() const { return display_->WindowOpen(); }
 
-std::uint32_t TForm::WindowId() const {
-  return display_->WindowId();
-}
+std::uint32_t TForm::WindowId() const { return display_->WindowId(); }
 
 void TForm::OpenWindow() {
   display_->OpenWindow(vornu::WindowStyle{vornu::Cp1252ToUtf8(settings_.Caption), settings_.Left,
@@ -203,9 +195,7 @@ bool TForm::ReadWindow(std::vector<std::uint32_t>& Pixels, int& Width, int& Heig
   return display_->ReadWindow(Pixels, Width, Height);
 }
 
-std::string TForm::PresentPath() const {
-  return display_->PathName();
-}
+std::string TForm::PresentPath() const { return display_->PathName(); }
 
 int TForm::MsUntilNextFrame() const {
   return display_->WindowOpen() && displayWidth_ > 0 ? display_->MsUntilNextFrame() : 0;
@@ -385,8 +375,8 @@ void DeliverEvent(TForm& Form, const SDL_Event& e) {
       const bool first = t.State != TForm::TTouch::Phase::None && e.tfinger.fingerId == t.Finger;
       if (e.type == SDL_FINGERDOWN) {
         if (t.State == TForm::TTouch::Phase::None) {
-          t = TForm::TTouch{TForm::TTouch::Phase::Pending, e.tfinger.fingerId, timeGetTime(), p.X,
-                            p.Y};
+          t = TForm::TTouch{TForm::TTouch::Phase::Pending, e.tfinger.fingerId, timeGetTime(),
+                            p.X, p.Y};
           Form.MouseMove(0, p.X, p.Y);
         } else if (t.State == TForm::TTouch::Phase::Pending) {
           // A second finger: the right button where the first one touched.
@@ -426,8 +416,7 @@ void DeliverEvent(TForm& Form, const SDL_Event& e) {
 void PollTouch(TForm& Form) {
   TForm::TTouch& t = Form.touch_;
   if (t.State != TForm::TTouch::Phase::Pending) return;
-  if (static_cast<std::int32_t>(timeGetTime() - t.DownAt) <
-      static_cast<std::int32_t>(kTouchHoldMs)) {
+  if (static_cast<std::int32_t>(timeGetTime() - t.DownAt) < static_cast<std::int32_t>(kTouchHoldMs)) {
     return;
   }
   t.State = TForm::TTouch::Phase::Pressed;
