@@ -47,7 +47,7 @@ build: configure
 	cmake --build $(BUILD) -j $(JOBS)
 
 run: build
-	cd $(GAME_DIR) && ./vornu
+	cd $(GAME_DIR) && ./vornu-lowres
 
 # The whole game played to the credits by synthetic mouse and key events, at a watchable pace.
 demo: build

@@ -103,10 +103,13 @@ async function openPage(page, path) {
       log(...a);
     };
     // Every picture handed to the page's canvas: an unchanged frame must not be uploaded.
+    // Pixels counts what was put: the dirty rectangle when one is given, else the image.
     window.vornuUploads = 0;
+    window.vornuUploadedPixels = 0;
     const put = CanvasRenderingContext2D.prototype.putImageData;
     CanvasRenderingContext2D.prototype.putImageData = function (...a) {
       ++window.vornuUploads;
+      window.vornuUploadedPixels += a.length >= 7 ? a[5] * a[6] : a[0].width * a[0].height;
       return put.apply(this, a);
     };
     window.vornuLoudness = 0;  // the largest RMS level measured so far
@@ -269,6 +272,7 @@ test("the title picture, the opening pictures, a walk and a save", async () => {
   const target = floorPoint((before.x0 + before.x1) / 2);
   assert.equal(await uploadsWithin(page, 2000), 0, "uploads while Pukki stands still");
   const uploadsBeforeWalk = await page.evaluate(() => window.vornuUploads);
+  const pixelsBeforeWalk = await page.evaluate(() => window.vornuUploadedPixels);
   await click(page, target.x, target.y);
   await sleep(200);
   // Walk until the picture stops changing, then find Pukki's feet at the clicked point.
@@ -289,6 +293,10 @@ test("the title picture, the opening pictures, a walk and a save", async () => {
   const walked = Math.max(Math.abs(feetX - (before.x0 + before.x1) / 2), Math.abs(feetY - before.y1));
   const walkUploads = (await page.evaluate(() => window.vornuUploads)) - uploadsBeforeWalk;
   assert.ok(walkUploads >= walked / 2, `${walkUploads} uploads for a walk of ${walked} pixels`);
+  // A step changes Pukki's box and little else: only that travels, not the whole picture.
+  const walkPixels = (await page.evaluate(() => window.vornuUploadedPixels)) - pixelsBeforeWalk;
+  assert.ok(walkPixels / walkUploads < 320 * 200 / 8,
+    `${walkPixels} pixels put on the canvas in ${walkUploads} uploads during the walk`);
   assert.equal(await uploadsWithin(page, 1000), 0, "uploads after the walk");
 
   // Saving through the inventory keeps the game in the browser's storage.
