@@ -384,6 +384,10 @@ test("a first visit over a slow line keeps the site, and a second one plays with
     // The songs arrive after the title; the title's tune starts when its song is in.
     await page.waitForFunction(() => window.vornuLoudness > 0.01, { timeout: 30000 });
     await page.waitForFunction(() => window.vornuPage.offline === "kept", { timeout: 60000 });
+    // A browser may offer to install the game (manifest, icons, worker); only this test's
+    // private window stands in the way.
+    const install = await wire.cdp.send("Page.getInstallabilityErrors");
+    assert.deepEqual(install.installabilityErrors.map((e) => e.errorId).filter((e) => e !== "in-incognito"), []);
     const pageBytes = wire.total();
     const visit = served.slice(firstServed);
     const serverBytes = visit.reduce((a, r) => a + r.bytes, 0);
