@@ -3,6 +3,7 @@
 
 #include "engine/GX.h"
 #include "game/Unit1.h"
+#include "platform/Clock.h"
 #include "platform/Text1252.h"
 
 namespace {
@@ -130,6 +131,7 @@ void TForm1::LoadPhasePicture(const std::string& Path) {
 void TForm1::GameFrame() {
   TGXSurface* Back = GXScreen1->Back();
   if (Back == nullptr) return;
+  PointerKeys.Step(timeGetTime());
   if (Settings.ClearBack) EraseToColourZero(*Back);
   DrawOnBack(SceneBackground.get(), 0, 0, false);
   DrawSwitchTilesBeforePukki(CurrentScene);
@@ -138,6 +140,7 @@ void TForm1::GameFrame() {
   }
   if (InventoryOpen == 0 && PukkiInScene == 1) RouteStep();
   DrawSwitchTilesAfterPukki(CurrentScene);
+  DrawHotspotMarkers();
 
   if (InventoryOpen == 1) {
     DrawInventory();
