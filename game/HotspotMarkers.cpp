@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <climits>
+#include <cstdlib>
 
 #include "engine/GX.h"
 #include "game/Unit1.h"
@@ -30,6 +31,18 @@ int OverlapArea(const TRect& A, const TRect& B) {
 
 TRect DotBox(const TPoint& P) {
   return Rect(P.X - kDot, P.Y - kDot, P.X + kDot + 1, P.Y + kDot + 1);
+}
+
+// A one-pixel line from the label's edge nearest to the marker's dot to the dot, for a label
+// that had to move away from its dot.
+void DrawLeader(TCanvas& Canvas, const TRect& Label, const TPoint& Dot, TColor Colour) {
+  const int Fx = std::clamp(Dot.X, Label.Left, Label.Right - 1);
+  const int Fy = std::clamp(Dot.Y, Label.Top, Label.Bottom - 1);
+  if (std::max(std::abs(Fx - Dot.X), std::abs(Fy - Dot.Y)) <= kDot + 3) return;
+  const int Steps = std::max(std::abs(Dot.X - Fx), std::abs(Dot.Y - Fy));
+  for (int I = 0; I <= Steps; ++I) {
+    Canvas.SetPixel(Fx + (Dot.X - Fx) * I / Steps, Fy + (Dot.Y - Fy) * I / Steps, Colour);
+  }
 }
 
 }  // namespace
@@ -159,6 +172,9 @@ void TForm1::DrawHotspotMarkers() {
     Canvas.FillRect(Rect(0, 0, kW, kH));
     Canvas.Release();
     GXScreen1->TransparentFromPixel(*MarkerSurface, 0, 0);
+    for (const THotspotMarker& M : Markers) {
+      if (!M.Label.Empty()) DrawLeader(Canvas, M.Label, M.At, kDotColour);
+    }
     for (const THotspotMarker& M : Markers) {
       if (M.Label.Empty()) continue;
       Canvas.Brush.Color = kLabelColour;

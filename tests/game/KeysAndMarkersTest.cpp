@@ -220,7 +220,7 @@ bool Inside(const TRect& R, int X, int Y) {
 // Checks the markers of the current scene against its hotspot map: one for each hotspot the
 // pointer reacts to, on that hotspot, named as the text line names it there, its label inside
 // the picture and clear of the others; and the picture changed at every marker and nowhere
-// else.
+// else but between a name and its dot.
 void CheckMarkers(THarness& H, const std::string& Where) {
   TForm1& F = H.F();
   std::set<int> Reacting;
@@ -265,8 +265,12 @@ void CheckMarkers(THarness& H, const std::string& Where) {
       if (Plain[Y * 320 + X] == Marked[Y * 320 + X]) continue;
       bool Ours = false;
       for (const THotspotMarker& M : Markers) {
-        Ours = Ours || Inside(M.Label, X, Y) ||
-               Inside(Rect(M.At.X - 2, M.At.Y - 2, M.At.X + 3, M.At.Y + 3), X, Y);
+        // The dot, the name, and the line from a name set apart to its dot.
+        const TRect Dot = Rect(M.At.X - 2, M.At.Y - 2, M.At.X + 3, M.At.Y + 3);
+        const TRect& L = M.Label.Empty() ? Dot : M.Label;
+        Ours = Ours || Inside(Rect(std::min(L.Left, Dot.Left), std::min(L.Top, Dot.Top),
+                                   std::max(L.Right, Dot.Right), std::max(L.Bottom, Dot.Bottom)),
+                              X, Y);
       }
       ASSERT_TRUE(Ours) << Where << ": changed at " << X << "," << Y;
     }
