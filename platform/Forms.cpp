@@ -299,28 +299,28 @@ void DeliverText(TForm& Form, const char* Utf8Text) {
   }
 }
 
-// The virtual-key code of an SDL key the game looks at, 0 for the others.
-std::uint16_t VirtualKey(SDL_Keycode k) {
-  switch (k) {
-    case SDLK_LEFT:
+// The virtual-key code of an SDL key the game looks at, 0 for the others. The keys with a place
+// of their own go by their place, so that a key the page makes up (the browser's hotspot button)
+// counts too; the letter goes by what the layout prints on it.
+std::uint16_t VirtualKey(const SDL_Keysym& Key) {
+  switch (Key.scancode) {
+    case SDL_SCANCODE_LEFT:
       return VK_LEFT;
-    case SDLK_RIGHT:
+    case SDL_SCANCODE_RIGHT:
       return VK_RIGHT;
-    case SDLK_UP:
+    case SDL_SCANCODE_UP:
       return VK_UP;
-    case SDLK_DOWN:
+    case SDL_SCANCODE_DOWN:
       return VK_DOWN;
-    case SDLK_RETURN:
-    case SDLK_KP_ENTER:
+    case SDL_SCANCODE_RETURN:
+    case SDL_SCANCODE_KP_ENTER:
       return VK_RETURN;
-    case SDLK_TAB:
+    case SDL_SCANCODE_TAB:
       return VK_TAB;
-    case SDLK_SPACE:
+    case SDL_SCANCODE_SPACE:
       return VK_SPACE;
-    case SDLK_i:
-      return 'I';
     default:
-      return 0;
+      return Key.sym == SDLK_i ? 'I' : 0;
   }
 }
 
@@ -332,7 +332,7 @@ void DeliverKey(TForm& Form, const SDL_KeyboardEvent& Key) {
     return;
   }
   // Held keys are timed by the game itself (the pointer speeds up as a key stays down).
-  const std::uint16_t vk = VirtualKey(k);
+  const std::uint16_t vk = VirtualKey(Key.keysym);
   if (vk != 0 && !Key.repeat) Form.KeyDown(vk, CurrentShift());
   if (enter) {
     Form.KeyPress('\r');
@@ -445,7 +445,7 @@ void DeliverEvent(TForm& Form, const SDL_Event& e) {
       break;
     case SDL_KEYUP:
       // Alt+Enter's release is no key of the game's: its press never reached it.
-      if (const std::uint16_t vk = VirtualKey(e.key.keysym.sym);
+      if (const std::uint16_t vk = VirtualKey(e.key.keysym);
           vk != 0 && !(vk == VK_RETURN && (e.key.keysym.mod & KMOD_ALT))) {
         Form.KeyUp(vk, CurrentShift());
       }
