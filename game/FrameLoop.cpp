@@ -1,6 +1,7 @@
 // The frame: opening and closing pictures, the game view in its drawing order, the text line.
 #include "engine/GX.h"
 #include "game/Unit1.h"
+#include "platform/Clock.h"
 #include "platform/Text1252.h"
 
 namespace {
@@ -114,6 +115,7 @@ void TForm1::LoadPhasePicture(const std::string& Path) {
 void TForm1::GameFrame() {
   TGXSurface* Back = GXScreen1->Back();
   if (Back == nullptr) return;
+  PointerKeys.Step(timeGetTime());
   if (Settings.ClearBack) EraseToColourZero(*Back);
   DrawOnBack(SceneBackground.get(), 0, 0, false);
   DrawSwitchTilesBeforePukki(CurrentScene);
@@ -122,6 +124,7 @@ void TForm1::GameFrame() {
   }
   if (InventoryOpen == 0 && PukkiInScene == 1) RouteStep();
   DrawSwitchTilesAfterPukki(CurrentScene);
+  DrawHotspotMarkers();
 
   if (InventoryOpen == 1) {
     DrawInventory();

@@ -82,15 +82,32 @@ TForm1::TForm1(const TForm1Settings& FormSettings)
   SetLabelFont(*Label4, clGreen);
 
   OnKeyPress = [this](TObject* Sender, char& Key) { FormKeyPress(Sender, Key); };
+  // The mouse, the keys and a gamepad share one pointer: whichever moved last places it, and
+  // a mouse button acts where the pointer is drawn.
   OnMouseDown = [this](TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y) {
+    if (PointerKeys.PlacedPointer()) {
+      X = PointerKeys.InputX();
+      Y = PointerKeys.InputY();
+    }
     FormMouseDown(Sender, Button, Shift, X, Y);
   };
   OnMouseMove = [this](TObject* Sender, TShiftState Shift, int X, int Y) {
+    PointerKeys.MouseMoved();
     FormMouseMove(Sender, Shift, X, Y);
   };
   OnMouseUp = [this](TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y) {
+    if (PointerKeys.PlacedPointer()) {
+      X = PointerKeys.InputX();
+      Y = PointerKeys.InputY();
+    }
     FormMouseUp(Sender, Button, Shift, X, Y);
   };
+  OnKeyDown = [this](TObject*, std::uint16_t& Key, TShiftState) { PointerKeys.KeyDown(Key); };
+  OnKeyUp = [this](TObject*, std::uint16_t& Key, TShiftState) { PointerKeys.KeyUp(Key); };
+  OnPadButton = [this](TObject*, TPadButton Button, bool Down) {
+    PointerKeys.PadButton(Button, Down);
+  };
+  OnPadStick = [this](TObject*, double X, double Y) { PointerKeys.PadStick(X, Y); };
 
   ResetHotspotHidden();
 }

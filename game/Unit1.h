@@ -5,8 +5,11 @@
 #include <memory>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "game/GameTypes.h"
+#include "game/HotspotMarkers.h"
+#include "game/KeyPointer.h"
 #include "platform/Forms.h"
 #include "platform/MediaPlayer.h"
 #include "platform/Timers.h"
@@ -55,6 +58,8 @@ class TForm1 : public TForm {
   void DrawInventory();
   // Draws one line of two-colour text centred at the bottom of the screen.
   void WriteTo1(const std::string& Text);
+  // While the player holds the hotspot key: a marker and the name of every usable hotspot.
+  void DrawHotspotMarkers();
 
   // ---- Input ----
   // Pointer moved: stores the logical position, picks the pointer and the menu verb.
@@ -303,4 +308,12 @@ class TForm1 : public TForm {
     int X = 0;
     TRect Box;
   } LineOnSurface;
+
+  // ---- Keyboard, gamepad and the hotspot markers ----
+  TKeyPointer PointerKeys{*this};
+  TSurfacePtr MarkerSurface;
+  struct {
+    bool Valid = false;
+    std::vector<THotspotMarker> Markers;
+  } MarkersOnSurface;  // what MarkerSurface shows
 };

@@ -14,6 +14,7 @@
 #include "platform/ApplicationTarget.h"
 #include "platform/AudioDevice.h"
 #include "platform/FormEvents.h"
+#include "platform/Gamepad.h"
 #include "platform/Forms.h"
 #include "platform/Text1252.h"
 
@@ -61,6 +62,7 @@ void TApplication::Initialize() {
   if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
     throw Exception(std::string("cannot start the display: ") + SDL_GetError());
   }
+  vornu::gamepad::Start();
   const Uint32 wake = SDL_RegisterEvents(1);
   if (wake != static_cast<Uint32>(-1)) sync_->WakeType = wake;
   initialized_ = true;
@@ -68,6 +70,7 @@ void TApplication::Initialize() {
 
 void TApplication::Finalize() {
   vornu::audio::Close();
+  vornu::gamepad::Stop();
   if (initialized_) SDL_Quit();
   initialized_ = false;
 }

@@ -92,4 +92,86 @@ void InjectWindowExposed(const TForm& Form) {
   Push(E);
 }
 
+VirtualPad::VirtualPad() {
+  // SDL passes a pad's input on only to a window with the focus, which a headless one never
+  // has; while the program's own pad is plugged in, any window gets it.
+  SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");
+  SDL_VirtualJoystickDesc desc{};
+  desc.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
+  desc.type = SDL_JOYSTICK_TYPE_GAMECONTROLLER;
+  desc.naxes = SDL_CONTROLLER_AXIS_MAX;
+  desc.nbuttons = SDL_CONTROLLER_BUTTON_MAX;
+  desc.button_mask = (1u << SDL_CONTROLLER_BUTTON_MAX) - 1;
+  desc.axis_mask = (1u << SDL_CONTROLLER_AXIS_MAX) - 1;
+  desc.name = "Vornu virtual pad";
+  index_ = SDL_JoystickAttachVirtualEx(&desc);
+  if (index_ < 0) throw Exception(std::string("cannot make a virtual gamepad: ") + SDL_GetError());
+  joystick_ = SDL_JoystickOpen(index_);
+  if (joystick_ == nullptr) {
+    SDL_JoystickDetachVirtual(index_);
+    SDL_ResetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS);
+    throw Exception(std::string("cannot open the virtual gamepad: ") + SDL_GetError());
+  }
+}
+
+VirtualPad::~VirtualPad() {
+  Unplug();
+}
+
+void VirtualPad::Unplug() {
+  if (joystick_ == nullptr) return;
+  SDL_JoystickClose(static_cast<SDL_Joystick*>(joystick_));
+  joystick_ = nullptr;
+  // The index may have moved since: look the virtual pad up again.
+  for (int i = 0; i < SDL_NumJoysticks(); ++i) {
+    if (SDL_JoystickIsVirtual(i)) {
+      SDL_JoystickDetachVirtual(i);
+      break;
+    }
+  }
+  SDL_ResetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS);
+}
+
+void VirtualPad::SetStick(double X, double Y) {
+  if (joystick_ == nullptr) return;
+  auto raw = [](double v) {
+    return static_cast<Sint16>(std::clamp(v, -1.0, 1.0) * (v < 0 ? 32768.0 : 32767.0));
+  };
+  auto* j = static_cast<SDL_Joystick*>(joystick_);
+  SDL_JoystickSetVirtualAxis(j, SDL_CONTROLLER_AXIS_LEFTX, raw(X));
+  SDL_JoystickSetVirtualAxis(j, SDL_CONTROLLER_AXIS_LEFTY, raw(Y));
+}
+
+void VirtualPad::SetButton(TPadButton Button, bool Down) {
+  if (joystick_ == nullptr) return;
+  SDL_GameControllerButton b = SDL_CONTROLLER_BUTTON_A;
+  switch (Button) {
+    case TPadButton::South:
+      b = SDL_CONTROLLER_BUTTON_A;
+      break;
+    case TPadButton::East:
+      b = SDL_CONTROLLER_BUTTON_B;
+      break;
+    case TPadButton::West:
+      b = SDL_CONTROLLER_BUTTON_X;
+      break;
+    case TPadButton::North:
+      b = SDL_CONTROLLER_BUTTON_Y;
+      break;
+    case TPadButton::LeftShoulder:
+      b = SDL_CONTROLLER_BUTTON_LEFTSHOULDER;
+      break;
+    case TPadButton::RightShoulder:
+      b = SDL_CONTROLLER_BUTTON_RIGHTSHOULDER;
+      break;
+    case TPadButton::Start:
+      b = SDL_CONTROLLER_BUTTON_START;
+      break;
+    case TPadButton::Back:
+      b = SDL_CONTROLLER_BUTTON_BACK;
+      break;
+  }
+  SDL_JoystickSetVirtualButton(static_cast<SDL_Joystick*>(joystick_), b, Down ? 1 : 0);
+}
+
 }  // namespace vornu

@@ -21,4 +21,25 @@ void InjectKey(const TForm& Form, char Key);
 // Queues the window system's word that Form's window was uncovered and must be drawn again.
 void InjectWindowExposed(const TForm& Form);
 
+// A gamepad of SDL's own, plugged in and out by the program (tests and the robot player):
+// SDL reports it as it reports a real one.
+class VirtualPad {
+ public:
+  // Plugs the pad in; throws Exception when SDL cannot make one.
+  VirtualPad();
+  // Unplugs it, if still plugged in.
+  ~VirtualPad();
+  VirtualPad(const VirtualPad&) = delete;
+  VirtualPad& operator=(const VirtualPad&) = delete;
+  // The left stick's deflection, each axis -1 .. 1.
+  void SetStick(double X, double Y);
+  void SetButton(TPadButton Button, bool Down);
+  // Pulls the pad out.
+  void Unplug();
+
+ private:
+  int index_ = -1;
+  void* joystick_ = nullptr;
+};
+
 }  // namespace vornu

@@ -9,6 +9,7 @@
 #include "platform/Clock.h"
 #include "platform/Display.h"
 #include "platform/FormEvents.h"
+#include "platform/Gamepad.h"
 #include "platform/Text1252.h"
 
 // ---- The form ----
@@ -217,6 +218,22 @@ void TForm::KeyPress(char Key) {
   if (OnKeyPress) OnKeyPress(this, Key);
 }
 
+void TForm::KeyDown(std::uint16_t Key, TShiftState Shift) {
+  if (OnKeyDown) OnKeyDown(this, Key, Shift);
+}
+
+void TForm::KeyUp(std::uint16_t Key, TShiftState Shift) {
+  if (OnKeyUp) OnKeyUp(this, Key, Shift);
+}
+
+void TForm::PadButton(TPadButton Button, bool Down) {
+  if (OnPadButton) OnPadButton(this, Button, Down);
+}
+
+void TForm::PadStick(double X, double Y) {
+  if (OnPadStick) OnPadStick(this, X, Y);
+}
+
 int DesktopBitsPerPixel() {
   SDL_DisplayMode m;
   if (SDL_WasInit(SDL_INIT_VIDEO) == 0 || SDL_GetDesktopDisplayMode(0, &m) != 0) return 32;
@@ -289,6 +306,31 @@ void DeliverText(TForm& Form, const char* Utf8Text) {
   }
 }
 
+// The virtual-key code of an SDL key the game looks at, 0 for the others. The keys with a place
+// of their own go by their place, so that a key the page makes up (the browser's hotspot button)
+// counts too; the letter goes by what the layout prints on it.
+std::uint16_t VirtualKey(const SDL_Keysym& Key) {
+  switch (Key.scancode) {
+    case SDL_SCANCODE_LEFT:
+      return VK_LEFT;
+    case SDL_SCANCODE_RIGHT:
+      return VK_RIGHT;
+    case SDL_SCANCODE_UP:
+      return VK_UP;
+    case SDL_SCANCODE_DOWN:
+      return VK_DOWN;
+    case SDL_SCANCODE_RETURN:
+    case SDL_SCANCODE_KP_ENTER:
+      return VK_RETURN;
+    case SDL_SCANCODE_TAB:
+      return VK_TAB;
+    case SDL_SCANCODE_SPACE:
+      return VK_SPACE;
+    default:
+      return Key.sym == SDLK_i ? 'I' : 0;
+  }
+}
+
 void DeliverKey(TForm& Form, const SDL_KeyboardEvent& Key) {
   const SDL_Keycode k = Key.keysym.sym;
   const bool enter = k == SDLK_RETURN || k == SDLK_KP_ENTER;
@@ -296,6 +338,9 @@ void DeliverKey(TForm& Form, const SDL_KeyboardEvent& Key) {
     if (!Key.repeat) Form.ToggleFullScreen();
     return;
   }
+  // Held keys are timed by the game itself (the pointer speeds up as a key stays down).
+  const std::uint16_t vk = VirtualKey(Key.keysym);
+  if (vk != 0 && !Key.repeat) Form.KeyDown(vk, CurrentShift());
   if (enter) {
     Form.KeyPress('\r');
   } else if (k == SDLK_ESCAPE) {
@@ -405,10 +450,18 @@ void DeliverEvent(TForm& Form, const SDL_Event& e) {
     case SDL_KEYDOWN:
       DeliverKey(Form, e.key);
       break;
+    case SDL_KEYUP:
+      // Alt+Enter's release is no key of the game's: its press never reached it.
+      if (const std::uint16_t vk = VirtualKey(e.key.keysym);
+          vk != 0 && !(vk == VK_RETURN && (e.key.keysym.mod & KMOD_ALT))) {
+        Form.KeyUp(vk, CurrentShift());
+      }
+      break;
     case SDL_TEXTINPUT:
       DeliverText(Form, e.text.text);
       break;
     default:
+      gamepad::Deliver(Form, e);
       break;
   }
 }

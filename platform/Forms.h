@@ -36,6 +36,23 @@ using TMouseEvent =
     std::function<void(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y)>;
 using TMouseMoveEvent = std::function<void(TObject* Sender, TShiftState Shift, int X, int Y)>;
 using TKeyPressEvent = std::function<void(TObject* Sender, char& Key)>;
+// A key went down or up; Key is a virtual-key code (below). Held keys do not repeat here.
+using TKeyEvent = std::function<void(TObject* Sender, std::uint16_t& Key, TShiftState Shift)>;
+
+// Virtual-key codes of the keys the game looks at; letters are their upper-case ASCII codes.
+constexpr std::uint16_t VK_TAB = 0x09;
+constexpr std::uint16_t VK_RETURN = 0x0D;
+constexpr std::uint16_t VK_SPACE = 0x20;
+constexpr std::uint16_t VK_LEFT = 0x25;
+constexpr std::uint16_t VK_UP = 0x26;
+constexpr std::uint16_t VK_RIGHT = 0x27;
+constexpr std::uint16_t VK_DOWN = 0x28;
+
+// Gamepad buttons by their place on the pad (south is the lowest face button).
+enum class TPadButton { South, East, West, North, LeftShoulder, RightShoulder, Start, Back };
+using TPadButtonEvent = std::function<void(TObject* Sender, TPadButton Button, bool Down)>;
+// The left stick's deflection, each axis -1 (left, up) .. 1 (right, down), unfiltered.
+using TPadStickEvent = std::function<void(TObject* Sender, double X, double Y)>;
 
 enum TBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog };
 enum TFormStyle { fsNormal, fsStayOnTop };
@@ -82,6 +99,10 @@ class TForm : public TComponent {
   TMouseEvent OnMouseUp;
   TMouseMoveEvent OnMouseMove;
   TKeyPressEvent OnKeyPress;
+  TKeyEvent OnKeyDown;
+  TKeyEvent OnKeyUp;
+  TPadButtonEvent OnPadButton;
+  TPadStickEvent OnPadStick;
   // The platform dropped what shows the display (render targets or device reset).
   TNotifyEvent OnDisplayLost;
 
@@ -136,6 +157,10 @@ class TForm : public TComponent {
   void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y);
   void MouseMove(TShiftState Shift, int X, int Y);
   void KeyPress(char Key);
+  void KeyDown(std::uint16_t Key, TShiftState Shift);
+  void KeyUp(std::uint16_t Key, TShiftState Shift);
+  void PadButton(TPadButton Button, bool Down);
+  void PadStick(double X, double Y);
 
   // Called by the application before the form is shown: Loaded() on every component.
   void Loaded() override;

@@ -236,6 +236,28 @@
         showError("Vornu stopped", String(e && e.message ? e.message : e));
       });
   });
+  // On a touch screen there is no Space key: a button held down stands in for it, sent to the
+  // game as the key would be.
+  var hotspotButton = document.getElementById("hotspots");
+  var hotspotsHeld = false;
+  function hotspotKey(down) {
+    if (down === hotspotsHeld) return;
+    hotspotsHeld = down;
+    hotspotButton.classList.toggle("held", down);
+    window.dispatchEvent(new KeyboardEvent(down ? "keydown" : "keyup",
+                                           {key: " ", code: "Space", keyCode: 32, which: 32}));
+  }
+  if (navigator.maxTouchPoints > 0 || "ontouchstart" in window) hotspotButton.hidden = false;
+  hotspotButton.addEventListener("pointerdown", function (e) {
+    e.preventDefault();
+    hotspotButton.setPointerCapture(e.pointerId);
+    hotspotKey(true);
+  });
+  ["pointerup", "pointercancel", "lostpointercapture"].forEach(function (type) {
+    hotspotButton.addEventListener(type, function () { hotspotKey(false); });
+  });
+  hotspotButton.addEventListener("contextmenu", function (e) { e.preventDefault(); });
+
   // Keys go to the game wherever the page has the focus.
   window.addEventListener("keydown", function (e) {
     if (window.vornuPage.state === "running" && e.key === " ") e.preventDefault();

@@ -25,6 +25,43 @@ class HandlerSink : public walkthrough::InputSink {
   support::TGame& g_;
 };
 
+// The keyboard alone, as a player without a mouse plays: the arrow keys walk the pointer one
+// pixel a press to where the robot would click, Enter is the left button (held for the verb
+// menu) and steps the pictures, Tab the right button. Nothing places the pointer directly.
+class KeyboardSink : public walkthrough::InputSink {
+ public:
+  explicit KeyboardSink(TForm1& F) : f_(F) {}
+  void Move(int X, int Y) override {
+    const int Scale = f_.Settings.HalveMouse ? 2 : 1;
+    int Px = f_.PointerKeys.PlacedPointer() ? f_.PointerKeys.InputX() / Scale : f_.MouseX;
+    int Py = f_.PointerKeys.PlacedPointer() ? f_.PointerKeys.InputY() / Scale : f_.MouseY;
+    for (int Guard = 0; (Px != X || Py != Y) && Guard < 1000; ++Guard) {
+      const std::uint16_t Key = Px < X ? VK_RIGHT : Px > X ? VK_LEFT : Py < Y ? VK_DOWN : VK_UP;
+      f_.KeyDown(Key, 0);
+      f_.KeyUp(Key, 0);
+      Px = f_.PointerKeys.InputX() / Scale;
+      Py = f_.PointerKeys.InputY() / Scale;
+    }
+  }
+  void Down(TMouseButton B, int X, int Y) override {
+    Move(X, Y);
+    f_.KeyDown(B == mbLeft ? VK_RETURN : VK_TAB, 0);
+  }
+  void Up(TMouseButton B, int X, int Y) override {
+    Move(X, Y);
+    f_.KeyUp(B == mbLeft ? VK_RETURN : VK_TAB, 0);
+  }
+  void Key(char) override {
+    // As the window delivers Enter: the key goes down, then its character.
+    f_.KeyDown(VK_RETURN, 0);
+    f_.KeyPress('\r');
+    f_.KeyUp(VK_RETURN, 0);
+  }
+
+ private:
+  TForm1& f_;
+};
+
 int LineCount(const fs::path& File) {
   std::ifstream In(File, std::ios::binary);
   int N = 0;
@@ -33,7 +70,7 @@ int LineCount(const fs::path& File) {
 }
 
 // Plays the whole game on the data in Data and checks the way and the end.
-void PlayWholeGame(const fs::path& Data) {
+void PlayWholeGame(const fs::path& Data, bool Keyboard = false) {
   // A folder of its own for the save file.
   const support::TGameCopy Dir(Data);
   support::TGame Game(Dir.Path());
@@ -42,7 +79,9 @@ void PlayWholeGame(const fs::path& Data) {
 
   walkthrough::Player Player(walkthrough::Pace{});
   walkthrough::BuildFullGame(Player);
-  HandlerSink Sink(Game);
+  HandlerSink Mouse(Game);
+  KeyboardSink Keys(F);
+  walkthrough::InputSink& Sink = Keyboard ? static_cast<walkthrough::InputSink&>(Keys) : Mouse;
 
   constexpr std::uint32_t FrameMs = support::TGame::FrameMs;
   bool Saved = false;
@@ -79,6 +118,13 @@ TEST(Playthrough, NewGameToTheCreditsWithSaveAndLoadOnTheWay) {
     GTEST_SKIP() << "the game data has not been built into " << VORNU_GAME_DIR;
   }
   PlayWholeGame(VORNU_GAME_DIR);
+}
+
+TEST(Playthrough, KeyboardAloneToTheCredits) {
+  if (!fs::exists(fs::path(VORNU_GAME_DIR) / "scenes" / "scene13.dat")) {
+    GTEST_SKIP() << "the game data has not been built into " << VORNU_GAME_DIR;
+  }
+  PlayWholeGame(VORNU_GAME_DIR, true);
 }
 
 // The same walkthrough on the small generated game, whose every scene has every hotspot the
