@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/Application.h"
 #include "platform/Classes.h"
 #include "platform/Forms.h"
 #include "platform/Graphics.h"
@@ -26,14 +27,7 @@ class EGXCanvas : public Exception {
 };
 
 // Logical display sizes; the depth always comes from ColorDepth, whatever the name says.
-enum TDisplayMode {
-  dm640x480x8,
-  dm320x200x8,
-  dm800x600x8,
-  dm1024x768x8,
-  dm640x400x8,
-  dm320x240x8
-};
+enum TDisplayMode { dm640x480x8, dm320x200x8, dm800x600x8, dm1024x768x8, dm640x400x8, dm320x240x8 };
 enum TPaletteMode { pmExclusive, pmNormal };
 
 // Width and height a display mode selects.

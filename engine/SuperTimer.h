@@ -10,7 +10,7 @@
 #include <thread>
 
 #include "platform/Classes.h"
-#include "platform/Forms.h"
+#include "platform/TimerSource.h"
 
 enum TThreadPriority { tpIdle, tpLowest, tpLower, tpNormal, tpHigher, tpHighest, tpTimeCritical };
 
