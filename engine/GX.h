@@ -268,7 +268,7 @@ class TGXScreen : public TComponent {
   void AppException(TObject* Sender, const std::exception& E);
   // The application's message hook while the screen is set up.
   void AppMessage(TMsg& Msg, bool& Handled);
-  // The frame pump: OnFlip, then Flip; Done := false.
+  // The frame pump: OnFlip, then Flip. It is never done, so the loop keeps pumping frames.
   void AppIdle(TObject* Sender, bool& Done);
   // The private message that restores the display after a reactivation.
   static constexpr std::uint32_t WM_RESTORE = 1224;
@@ -316,7 +316,6 @@ class TGXScreen : public TComponent {
   int bufHeight_ = 0;
   std::unique_ptr<TGXSurface> front_;
   std::unique_ptr<TGXSurface> back_;
-  bool paletteCreated_ = false;
   TPaletteEntries palette_{};
   TPalette32 palette32_{};
   std::vector<std::unique_ptr<TGXSurface>> images_;
