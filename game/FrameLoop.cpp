@@ -1,6 +1,4 @@
 // The frame: opening and closing pictures, the game view in its drawing order, the text line.
-#include <cstring>
-
 #include "engine/GX.h"
 #include "game/Unit1.h"
 #include "platform/Text1252.h"
@@ -40,20 +38,6 @@ constexpr TPegTile kPegTiles[8] = {{0, 0, 0},   {12, 26, 8}, {10, 23, 9}, {8, 23
                                    {7, 15, 15}, {6, 1, 7},   {9, 1, 8},   {11, 6, 6}};
 
 }  // namespace
-
-void TForm1::EraseToColourZero(TGXSurface& Surface) {
-  // Colour 0 is all-zero bytes in every pixel format, so whole rows can be cleared at once; the
-  // engine's pixel-by-pixel erase took most of a frame for the 640 x 400 back surface.
-  if (Surface.IsLost() || Surface.Locked()) {
-    Surface.Erase(0);  // the engine knows what to do with a lost surface
-    return;
-  }
-  const TPixelView View = Surface.View();
-  const std::size_t RowBytes = static_cast<std::size_t>(View.Width) * BytesPerPixel(View.Format);
-  for (int Y = 0; Y < View.Height; ++Y) {
-    std::memset(View.Pixels + static_cast<std::ptrdiff_t>(Y) * View.Pitch, 0, RowBytes);
-  }
-}
 
 void TForm1::GXScreen1Flip(TObject*) {
   if (Closed()) return;

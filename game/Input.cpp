@@ -26,7 +26,7 @@ bool ScriptBetweenSteps(const TForm1& F) {
     // Only while the script has a step to run: one stuck past its end still gives way to a click.
     const vornu::scripts::SceneList* List = vornu::scripts::ListOf(F.CurrentScene);
     if (List == nullptr) return false;
-    const vornu::scripts::Entry* Chosen = vornu::scripts::Choose(F, *List);
+    const vornu::scripts::Entry* Chosen = vornu::scripts::Choose(F, *List, F.CurrentScene);
     const std::size_t Steps = Chosen == nullptr ? 1 : Chosen->Steps.size();
     return F.ActionStep >= 1 && F.ActionStep <= Steps;
   }

@@ -1,8 +1,8 @@
 // Map travel: the journeys from the map, its two refusals and the start of the ending.
 #include <cstdint>
 
+#include "game/SpeechText.h"
 #include "game/Unit1.h"
-#include "platform/Text1252.h"
 
 namespace {
 
@@ -46,9 +46,7 @@ void TForm1::MapGoto() {
       LoadScene(13);
     } else {
       MapIdle = 1;
-      SayStr Rec;
-      StringToSayStr(vornu::W("Ovi on lukossa. Tarviin avaimen."), Rec);
-      PukkiSay(Rec);
+      PukkiSay(vornu::MakeSpeech({"Ovi on lukossa. Tarviin avaimen."}));
     }
     return;
   }
@@ -61,11 +59,7 @@ void TForm1::MapGoto() {
       PlayMusic("music/music02.mid");
     } else {
       MapIdle = 1;
-      SayStr Rec;
-      Rec.LineCount = 2;
-      Rec.Lines[1] = vornu::W("Ei sinne kannata mennä ennenkö");
-      Rec.Lines[2] = vornu::W("lahjat on valmiina.");
-      PukkiSay(Rec);
+      PukkiSay(vornu::MakeSpeech({"Ei sinne kannata mennä ennenkö", "lahjat on valmiina."}));
     }
   }
   // Any other number: nothing, until a new click on the map gives another destination.

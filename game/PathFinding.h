@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "game/Unit1.h"
+#include "game/GameTypes.h"
 
 namespace vornu {
 

@@ -1,4 +1,5 @@
-// The saved game (savegame.dat), loading it back, quitting and closing the form.
+// The saved game (savegame.dat), loading it back, quitting, and closing the form (also when
+// start-up fails).
 #include <charconv>
 #include <limits>
 #include <optional>
@@ -7,9 +8,12 @@
 #include <vector>
 
 #include "engine/GX.h"
+#include "engine/SuperTimer.h"
+#include "game/SpeechText.h"
 #include "game/Unit1.h"
 #include "platform/Classes.h"
 #include "platform/FileAccess.h"
+#include "platform/MessageBox.h"
 #include "platform/Text1252.h"
 
 namespace {
@@ -132,9 +136,7 @@ void TForm1::SaveGame() {
   ItemInHand = 0;
   UseItemIdle = 1;
   CombineIdle = 1;
-  SayStr Rec;
-  StringToSayStr("Peli tallennettu.", Rec);
-  PukkiSay(Rec);
+  PukkiSay(vornu::MakeSpeech({"Peli tallennettu."}));
 }
 
 void TForm1::LoadGame() {
@@ -144,12 +146,8 @@ void TForm1::LoadGame() {
     ItemInHand = 0;
     UseItemIdle = 1;
     CombineIdle = 1;
-    SayStr Rec;
-    Rec.LineCount = 3;
-    Rec.Lines[1] = vornu::W("Ethän sää oo tallentanu peliä");
-    Rec.Lines[2] = vornu::W("kertaakaan. Miten kuvittelet");
-    Rec.Lines[3] = vornu::W("että pystyis lataan??.");
-    PukkiSay(Rec);
+    PukkiSay(vornu::MakeSpeech({"Ethän sää oo tallentanu peliä", "kertaakaan. Miten kuvittelet",
+                                "että pystyis lataan??."}));
     return;
   }
 
@@ -199,9 +197,7 @@ void TForm1::LoadGame() {
   WalkDone = 1;
   SceneActionIdle = 1;
   LoadScene(CurrentScene);
-  SayStr Rec;
-  StringToSayStr("Peli ladattu.", Rec);
-  PukkiSay(Rec);
+  PukkiSay(vornu::MakeSpeech({"Peli ladattu."}));
 }
 
 void TForm1::QuitGame() {
@@ -218,4 +214,15 @@ void TForm1::QuitGame() {
 
 void TForm1::TheEnd() {
   CloseForm();
+}
+
+void TForm1::FailStartup(const std::string& Message) {
+  StartupError = Message;
+  vornu::ShowErrorBox("Vornu", "Vornu cannot start: " + Message);
+  CloseForm();
+}
+
+void TForm1::CloseForm() {
+  if (Timer1) Timer1->SetEnabled(false);
+  Close();
 }

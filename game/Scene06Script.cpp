@@ -21,8 +21,7 @@ std::vector<Step> ComputerWakesUp() {
 
 // Steps 1..17 with the password known: logging in and starting the fault search.
 std::vector<Step> ComputerSearchesFault() {
-  std::vector<Step> Steps = ComputerWakesUp();
-  std::vector<Step> More = {
+  return With(ComputerWakesUp(), {
       {Speaker(1), SayLines({"Nonniin, koitetaampas... ", "HILLOPURKKIVÄLITORNI"})},
       {Speaker(2), Say("TRIII.. PIIP")},
       {Say("Salasana oikein.")},
@@ -34,14 +33,7 @@ std::vector<Step> ComputerSearchesFault() {
       {Say("Vika löydetty..")},
       {Say("Tulostan korjausohjeet...")},
       {Wait(1000)},
-  };
-  Steps.insert(Steps.end(), More.begin(), More.end());
-  return Steps;
-}
-
-std::vector<Step> With(std::vector<Step> Steps, std::initializer_list<Step> More) {
-  Steps.insert(Steps.end(), More.begin(), More.end());
-  return Steps;
+  });
 }
 
 }  // namespace

@@ -19,8 +19,7 @@ std::vector<Step> Greeting() {
 
 // Steps 1..13 with the printed list in hand.
 std::vector<Step> ReadsTheList() {
-  std::vector<Step> Steps = Greeting();
-  std::vector<Step> More = {
+  return With(Greeting(), {
       {Speaker(1), Say("Mulla on lista.")},
       {Wait(500)},
       {Speaker(2), Say("No kerro mitä haluat.")},
@@ -32,14 +31,7 @@ std::vector<Step> ReadsTheList() {
       {Speaker(2), Say("Mielenkiintoista.")},
       {Wait(500)},
       {Speaker(1), Say("Eiksookki.. no anna tavarat.")},
-  };
-  Steps.insert(Steps.end(), More.begin(), More.end());
-  return Steps;
-}
-
-std::vector<Step> With(std::vector<Step> Steps, std::initializer_list<Step> More) {
-  Steps.insert(Steps.end(), More.begin(), More.end());
-  return Steps;
+  });
 }
 
 }  // namespace
@@ -52,7 +44,7 @@ const SceneList& Scene12() {
       {2,
        Verb::Talk,
        {},
-       NotCarried(9),
+       {NotCarried(9)},
        With(Greeting(),
             {
                 {Speaker(1), Say("Jaa-a. Emmä vaan tiä.")},
@@ -66,7 +58,7 @@ const SceneList& Scene12() {
       {2,
        Verb::Talk,
        {IsClear(12, 1)},
-       Carried(9),
+       {Carried(9)},
        With(ReadsTheList(),
             {
                 {Tile(8, 70)},
@@ -95,7 +87,7 @@ const SceneList& Scene12() {
       {2,
        Verb::Talk,
        {IsSet(12, 1)},
-       Carried(9),
+       {Carried(9)},
        With(ReadsTheList(),
             {
                 {Tile(1, 40)},

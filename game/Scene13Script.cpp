@@ -17,11 +17,6 @@ std::vector<Step> MachineStarts() {
   };
 }
 
-std::vector<Step> With(std::vector<Step> Steps, std::initializer_list<Step> More) {
-  Steps.insert(Steps.end(), More.begin(), More.end());
-  return Steps;
-}
-
 }  // namespace
 
 const SceneList& Scene13() {

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "game/Unit1.h"
+#include "game/GameTypes.h"
 
 namespace vornu {
 

@@ -1,30 +1,36 @@
-// The step interpreter of the scene scripts and the choice of a scene's entry.
+// The interpreter of the rule vocabulary, the choice of an entry, and the scene scripts' dispatch.
 #include "game/SceneScripts.h"
 
 #include "engine/GX.h"
+#include "game/SpeechText.h"
 #include "game/Unit1.h"
-#include "platform/Text1252.h"
 
 namespace vornu::scripts {
 
 namespace {
 
-Operation Make(Op Kind, int A = 0, int B = 0, int C = 0) {
-  Operation O;
-  O.Kind = Kind;
-  O.A = A;
-  O.B = B;
-  O.C = C;
-  return O;
-}
-
 bool VerbMatches(Verb Want, std::uint8_t Chosen) {
+  if (Want == Verb::Ignored) return true;
   if (Want == Verb::Any) return Chosen >= 2 && Chosen <= 4;
   return Chosen == static_cast<std::uint8_t>(Want);
 }
 
 bool FlagHolds(const TForm1& Form, const FlagTest& Test) {
   return (Form.SceneFlags[Test.Scene][Test.Flag] != 0) == Test.Set;
+}
+
+bool ItemHolds(const TForm1& Form, const ItemTest& Test) {
+  switch (Test.Role) {
+    case ItemRole::Carried:
+      return Form.IsItem(Test.Item);
+    case ItemRole::NotCarried:
+      return !Form.IsItem(Test.Item);
+    case ItemRole::ActionItem:
+      return Form.ActionItem == Test.Item;
+    case ItemRole::HeldItem:
+      return Form.HeldItem == Test.Item;
+  }
+  return false;
 }
 
 // The hotspot's own reply for the chosen verb; a verb or hotspot outside the reply table
@@ -35,114 +41,14 @@ void SayHotspotReply(TForm1& Form) {
   Form.PukkiSay(Form.HotspotReplies[Form.SelectedVerb][Form.ActionHotspot]);
 }
 
+// The same guard for the item's own reply: a verb or item outside the table says nothing.
+void SayItemReply(TForm1& Form) {
+  if (Form.SelectedVerb < 2 || Form.SelectedVerb > 4) return;
+  if (Form.ActionItem < 1 || Form.ActionItem > 13) return;
+  Form.PukkiSay(Form.ItemReplies[Form.SelectedVerb][Form.ActionItem]);
+}
+
 }  // namespace
-
-Operation HideCursor() {
-  return Make(Op::HideCursor);
-}
-Operation ShowCursor() {
-  return Make(Op::ShowCursor);
-}
-Operation Wait(int Ms) {
-  return Make(Op::Wait, Ms);
-}
-Operation Reply() {
-  return Make(Op::Reply);
-}
-Operation Say(std::string_view Utf8) {
-  Operation O = Make(Op::Say);
-  O.Lines.push_back(W(Utf8));
-  return O;
-}
-Operation SayLines(std::initializer_list<std::string_view> Utf8Lines) {
-  Operation O = Make(Op::Say);
-  for (std::string_view Line : Utf8Lines) O.Lines.push_back(W(Line));
-  return O;
-}
-Operation Speaker(int Who) {
-  return Make(Op::Speaker, Who);
-}
-Operation Set(int Scene, int Flag) {
-  return Make(Op::SetFlag, Scene, Flag);
-}
-Operation Clear(int Scene, int Flag) {
-  return Make(Op::ClearFlag, Scene, Flag);
-}
-Operation HideHotspot(int Scene, int Hotspot) {
-  return Make(Op::HideHotspot, Scene, Hotspot);
-}
-Operation ShowHotspot(int Scene, int Hotspot) {
-  return Make(Op::ShowHotspot, Scene, Hotspot);
-}
-Operation Give(int Item) {
-  return Make(Op::GiveItem, Item);
-}
-Operation Take(int Item) {
-  return Make(Op::TakeItem, Item);
-}
-Operation Place(int X, int Y, int Direction) {
-  return Make(Op::PlacePukki, X, Y, Direction);
-}
-Operation GoTo(int Scene) {
-  return Make(Op::GoToScene, Scene);
-}
-Operation End() {
-  return Make(Op::End);
-}
-Operation Tile(int TileNumber, int Ms) {
-  return Make(Op::Tile, TileNumber, Ms);
-}
-Operation OnlyIf(FlagTest Test, Operation Then) {
-  Then.Only = Test;
-  return Then;
-}
-
-FlagTest IsSet(int Scene, int Flag) {
-  return {static_cast<std::uint8_t>(Scene), static_cast<std::uint8_t>(Flag), true};
-}
-FlagTest IsClear(int Scene, int Flag) {
-  return {static_cast<std::uint8_t>(Scene), static_cast<std::uint8_t>(Flag), false};
-}
-ItemTest Carried(int Item) {
-  return {static_cast<std::uint16_t>(Item), true};
-}
-ItemTest NotCarried(int Item) {
-  return {static_cast<std::uint16_t>(Item), false};
-}
-
-std::vector<Step> Door(F Flag, int ToScene) {
-  Step Last{Clear(Flag.Scene, Flag.Flag), ShowCursor()};
-  Last.push_back(ToScene == Stay ? End() : GoTo(ToScene));
-  return {
-      {HideCursor(), Wait(700)},
-      {Set(Flag.Scene, Flag.Flag), Wait(1000)},
-      {Reply()},
-      {Wait(700)},
-      Last,
-  };
-}
-
-std::vector<Step> Passage(F Flag, int ToScene) {
-  return {
-      {HideCursor(), Wait(700)},
-      {Set(Flag.Scene, Flag.Flag), Wait(1000)},
-      {Clear(Flag.Scene, Flag.Flag), ShowCursor(), GoTo(ToScene)},
-  };
-}
-
-std::vector<Step> Exit(int ToScene) {
-  return {
-      {Reply()},
-      {GoTo(ToScene)},
-  };
-}
-
-std::vector<Step> PickUp(F Flag, F Hotspot, int Item) {
-  return {
-      {Reply()},
-      {Set(Flag.Scene, Flag.Flag), HideHotspot(Hotspot.Scene, Hotspot.Flag), Give(Item), End()},
-  };
-}
 
 const SceneList* ListOf(std::uint16_t Scene) {
   switch (Scene) {
@@ -177,12 +83,14 @@ const SceneList* ListOf(std::uint16_t Scene) {
   }
 }
 
-const Entry* Choose(const TForm1& Form, const SceneList& List) {
+const Entry* Choose(const TForm1& Form, const SceneList& List, std::uint16_t Scene) {
   for (const Entry& E : List) {
-    if (E.Hotspot != Form.ActionHotspot || !VerbMatches(E.Verbs, Form.SelectedVerb)) continue;
+    if (E.Scene != AnyScene && E.Scene != Scene) continue;
+    if (E.Hotspot != AnyHotspot && E.Hotspot != Form.ActionHotspot) continue;
+    if (!VerbMatches(E.Verbs, Form.SelectedVerb)) continue;
     bool Holds = true;
     for (const FlagTest& T : E.Flags) Holds = Holds && FlagHolds(Form, T);
-    if (E.Item) Holds = Holds && Form.IsItem(E.Item->Item) == E.Item->Carried;
+    for (const ItemTest& T : E.Items) Holds = Holds && ItemHolds(Form, T);
     if (Holds) return &E;
   }
   return nullptr;
@@ -203,19 +111,9 @@ void RunOperation(TForm1& Form, const Operation& O) {
     case Op::Reply:
       SayHotspotReply(Form);
       break;
-    case Op::Say: {
-      SayStr Rec;
-      if (O.Lines.size() == 1) {
-        Form.StringToSayStr(O.Lines[0], Rec);
-      } else {
-        Rec.LineCount = static_cast<std::uint8_t>(O.Lines.size());
-        for (std::size_t I = 0; I < O.Lines.size(); ++I) {
-          Rec.Lines[static_cast<long>(I) + 1] = O.Lines[I].substr(0, SayStr::MaxLineLength);
-        }
-      }
-      Form.PukkiSay(Rec);
+    case Op::Say:
+      Form.PukkiSay(MakeSpeech(O.Lines));
       break;
-    }
     case Op::Speaker:
       Form.Speaker = static_cast<std::uint8_t>(O.A);
       break;
@@ -257,7 +155,18 @@ void RunOperation(TForm1& Form, const Operation& O) {
       }
       Form.ActionDelayMs(O.B);
       break;
+    case Op::ItemReply:
+      SayItemReply(Form);
+      break;
+    case Op::Refuse:
+      Form.SayUseFailReply();
+      break;
   }
+}
+
+void RunStep(TForm1& Form, const Entry& Chosen, std::size_t Number) {
+  if (Number < 1 || Number > Chosen.Steps.size()) return;
+  for (const Operation& O : Chosen.Steps[Number - 1]) RunOperation(Form, O);
 }
 
 }  // namespace vornu::scripts
@@ -266,13 +175,12 @@ void TForm1::SceneActions(std::uint16_t Scene) {
   using namespace vornu::scripts;
   const SceneList* List = ListOf(Scene);
   if (List == nullptr) return;
-  const Entry* Chosen = Choose(*this, *List);
+  const Entry* Chosen = Choose(*this, *List, Scene);
   if (Chosen == nullptr) {
     // Default: the hotspot's own reply, and the action is over.
     if (ActionStep == 1) SayHotspotReply(*this);
     SceneActionIdle = 1;
     return;
   }
-  if (ActionStep < 1 || ActionStep > Chosen->Steps.size()) return;
-  for (const Operation& O : Chosen->Steps[ActionStep - 1]) RunOperation(*this, O);
+  RunStep(*this, *Chosen, ActionStep);
 }

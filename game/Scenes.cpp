@@ -1,4 +1,5 @@
-// Loading a scene: music, background, hotspot map, object file, tiles and behaviour flags.
+// Loading a scene: music, background, hotspot map, object file, tiles and behaviour flags; and
+// the lookups of the hotspot map and the music that every scene change plays.
 #include <string>
 #include <vector>
 
@@ -6,6 +7,7 @@
 #include "game/SceneFiles.h"
 #include "game/SceneSetup.h"
 #include "game/Unit1.h"
+#include "platform/Trace.h"
 
 void TForm1::LoadScene(std::uint16_t Scene) {
   SceneActionIdle = 1;
@@ -59,4 +61,28 @@ void TForm1::ReadObjectFile(const std::string& Path) {
 
 void TForm1::ParseHotspotMapInto(const std::string& Path) {
   vornu::ParseHotspotMap(vornu::ReadWholeFile(Path), HotspotMap);
+}
+
+bool TForm1::HotspotIsHidden(std::uint16_t Scene, int H) const {
+  // The map hides nothing, and the table has room for hotspots 1..50 only.
+  if (!HotspotHidden.InRange(Scene) || H < 1 || H > 50) return false;
+  return HotspotHidden[Scene][H] == 1;
+}
+
+std::uint8_t TForm1::HotspotAt(int X, int Y) const {
+  if (X <= 0) X = 1;
+  if (Y <= 0) Y = 1;
+  if (X > 320 || Y > 200) return 255;
+  return HotspotMap[X][Y];
+}
+
+void TForm1::PlayMusic(const std::string& Path) {
+  MediaPlayer1->SetFileName(Path);
+  try {
+    MediaPlayer1->Open();
+    MediaPlayer1->Play();
+  } catch (const std::exception& E) {
+    // Both tunes were sound at start-up; one spoilt since must not stop a scene from loading.
+    TraceLine(std::string("music: ") + E.what() + "; playing on without music");
+  }
 }

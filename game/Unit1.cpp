@@ -1,14 +1,12 @@
-// The game form's components, start-up and timer handlers, and helpers shared by its parts.
+// The game form's components, start-up and its timer handlers.
 #include "game/Unit1.h"
 
-#include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <string>
 
 #include "engine/GX.h"
 #include "engine/SuperTimer.h"
-#include "platform/MessageBox.h"
-#include "platform/Trace.h"
 
 namespace {
 
@@ -29,6 +27,9 @@ const int kLoadOrder[8] = {2, 6, 0, 4, 5, 3, 7, 1};    // right, left, up, down,
 
 TForm1::TForm1(const TForm1Settings& FormSettings)
     : TForm(TFormSettings{}), Settings(FormSettings) {
+  // Once per run: every refusal then draws on from here, and a test can fix the choice.
+  Random.seed(
+      static_cast<std::uint32_t>(std::chrono::system_clock::now().time_since_epoch().count()));
   GXScreen1 = std::make_unique<TGXScreen>(this);
   GXScreen1->SetDisplayMode(Settings.LargeDisplay ? dm640x400x8 : dm320x200x8);
   GXScreen1->SetDebug(true);
@@ -197,12 +198,6 @@ void TForm1::InitializeGame() {
   MediaPlayer1->Play();
 }
 
-void TForm1::FailStartup(const std::string& Message) {
-  StartupError = Message;
-  vornu::ShowErrorBox("Vornu", "Vornu cannot start: " + Message);
-  CloseForm();
-}
-
 void TForm1::Timer1Timer(TObject*) {
   FrameTick = 1;
 }
@@ -216,76 +211,4 @@ void TForm1::Timer3Timer(TObject*) {
 void TForm1::Timer4Timer(TObject*) {
   ++ActionStep;
   Timer4->SetEnabled(false);
-}
-
-bool TForm1::HotspotIsHidden(std::uint16_t Scene, int H) const {
-  // The map hides nothing, and the table has room for hotspots 1..50 only.
-  if (!HotspotHidden.InRange(Scene) || H < 1 || H > 50) return false;
-  return HotspotHidden[Scene][H] == 1;
-}
-
-std::uint8_t TForm1::HotspotAt(int X, int Y) const {
-  if (X <= 0) X = 1;
-  if (Y <= 0) Y = 1;
-  if (X > 320 || Y > 200) return 255;
-  return HotspotMap[X][Y];
-}
-
-void TForm1::LoadPicture(TGXSurface& Surface, const std::string& Path) {
-  if (!BitmapLoader) BitmapLoader = std::make_unique<TImage>(this);
-  BitmapLoader->Picture.LoadFromFile(Path);
-  Surface.Canvas->Draw(0, 0, BitmapLoader->Picture.Graphic());
-  Surface.Canvas->Release();
-}
-
-void TForm1::PlayMusic(const std::string& Path) {
-  MediaPlayer1->SetFileName(Path);
-  try {
-    MediaPlayer1->Open();
-    MediaPlayer1->Play();
-  } catch (const std::exception& E) {
-    // Both tunes were sound at start-up; one spoilt since must not stop a scene from loading.
-    TraceLine(std::string("music: ") + E.what() + "; playing on without music");
-  }
-}
-
-void TForm1::CloseForm() {
-  if (Timer1) Timer1->SetEnabled(false);
-  Close();
-}
-
-void TForm1::DrawOnBack(TGXSurface* Surface, int X, int Y, bool Transparent) {
-  TGXSurface* Back = GXScreen1->Back();
-  if (Surface == nullptr || Back == nullptr) return;
-  Back->Draw(X, Y, *Surface, Transparent);
-}
-
-void TForm1::FillErasedSurface(TGXSurface& Surface) {
-  // A border fill stops only at red pixels and the erased surface holds none, so it would paint
-  // the whole surface with the canvas brush: one plain fill gives the same pixels, far faster.
-  Surface.Canvas->FillRect(Surface.BoundsRect());
-}
-
-void TForm1::DrawPartOnBack(TGXSurface& Surface, int X, int Y, const TRect& Part) {
-  TGXSurface* Back = GXScreen1->Back();
-  if (Back == nullptr) return;
-  // Only the part can hold anything but the transparent colour: clipping the draw to it leaves
-  // the same pixels for a fraction of the work.
-  const TRect Old = Back->ClipRect();
-  TRect Clip = Rect(std::max(Old.Left, X + Part.Left), std::max(Old.Top, Y + Part.Top),
-                    std::min(Old.Right, X + Part.Right), std::min(Old.Bottom, Y + Part.Bottom));
-  if (Clip.Empty()) return;
-  Back->SetClipRect(Clip);
-  try {
-    Back->Draw(X, Y, Surface, true);
-  } catch (...) {
-    Back->SetClipRect(Old);
-    throw;
-  }
-  Back->SetClipRect(Old);
-}
-
-void TForm1::DrawPukki(std::uint8_t Direction, std::uint16_t Frame) {
-  if (Direction > 7 || Frame < 1 || Frame > 30) return;
-  DrawOnBack(PukkiFrames[Direction][Frame].get(), PukkiX, PukkiY, true);
 }

@@ -6,7 +6,7 @@
 #include <random>
 #include <string>
 
-#include "platform/CheckedArray.h"
+#include "game/GameTypes.h"
 #include "platform/Forms.h"
 #include "platform/MediaPlayer.h"
 #include "platform/Timers.h"
@@ -15,43 +15,12 @@ class TGXScreen;
 class TGXSurface;
 class TSuperTimer;
 
-namespace vornu {
-template <typename T, long Lo, long Hi>
-using Array = CheckedArray<T, Lo, Hi>;
-}  // namespace vornu
-
 // What differs between the two builds of the game.
 struct TForm1Settings {
   bool LargeDisplay = true;  // 640 x 400 display (vornu) or 320 x 200 (vornu-lowres)
   bool HalveMouse = true;    // mouse coordinates are display pixels of the 640 x 400 mode
   bool ClearBack = true;     // the game view erases Back first (the picture covers a quarter)
 };
-
-// One speech: up to ten lines of at most 50 characters (Windows-1252).
-struct SayStr {
-  static constexpr std::size_t MaxLineLength = 50;
-  std::uint8_t LineCount = 0;
-  vornu::Array<std::string, 1, 10> Lines;
-  friend bool operator==(const SayStr&, const SayStr&) = default;
-};
-
-// A point of Pukki's route, in feet coordinates.
-struct TWayPoint {
-  std::int32_t X = 0;
-  std::int32_t Y = 0;
-  friend bool operator==(const TWayPoint&, const TWayPoint&) = default;
-};
-
-// Where Pukki goes to reach a hotspot and where he then faces (above 7: keep walking direction).
-struct THotspotWalkPoint {
-  std::int32_t X = 0;
-  std::int32_t Y = 0;
-  std::uint8_t Facing = 0;
-  friend bool operator==(const THotspotWalkPoint&, const THotspotWalkPoint&) = default;
-};
-
-// Hotspot map of a scene, x-major: [x][y], x 1..320, y 1..200.
-using THotspotMap = vornu::Array<vornu::Array<std::uint8_t, 1, 200>, 1, 320>;
 
 using TSurfacePtr = std::unique_ptr<TGXSurface>;
 
@@ -310,6 +279,7 @@ class TForm1 : public TForm {
   vornu::Array<vornu::Array<SayStr, 1, 13>, 2, 4> ItemReplies;     // [verb][item]
   vornu::Array<SayStr, 0, 29> UseFailReplies;
   std::uint8_t UseFailReplyCount = 0;
+  // The refusals' random source, seeded from the clock when the form is made; tests seed it.
   std::mt19937 Random;
 
   // ---- Speech ----

@@ -1,22 +1,18 @@
 // Pukki's walk: route planning over the hotspot map and the step-by-step walker.
 #include "game/PathFinding.h"
+#include "game/SpeechText.h"
 #include "game/Unit1.h"
-#include "platform/Text1252.h"
 
 namespace {
 
 // What Pukki says when he finds no way to the goal.
 SayStr Apology() {
-  static const char* const kLines[] = {
-      "Mun \"routeri\" on koodattu parissa",   "tunnissa eikä se ole kovin hääppö-",
-      "nen. En osaa kävellä paikkaan johon",   "halusit minun kävelevän. Matkalla",
-      "on ilmeisesti esteitä joita en osaa",   "kiertää tai koodissa on bugi. Kävelytä",
-      "minut lähemmäksi tai eripuolelle koh-", "detta. Tai keskelle huonetta pois",
-      "esineiden keskeltä ja yritä uudelleen."};
-  SayStr Speech;
-  Speech.LineCount = 9;
-  for (int I = 1; I <= 9; ++I) Speech.Lines[I] = vornu::W(kLines[I - 1]);
-  return Speech;
+  return vornu::MakeSpeech(
+      {"Mun \"routeri\" on koodattu parissa", "tunnissa eikä se ole kovin hääppö-",
+       "nen. En osaa kävellä paikkaan johon", "halusit minun kävelevän. Matkalla",
+       "on ilmeisesti esteitä joita en osaa", "kiertää tai koodissa on bugi. Kävelytä",
+       "minut lähemmäksi tai eripuolelle koh-", "detta. Tai keskelle huonetta pois",
+       "esineiden keskeltä ja yritä uudelleen."});
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 
 #include <set>
 
+#include "game/SpeechText.h"
 #include "platform/Text1252.h"
 #include "tests/game/GameFixture.h"
 
@@ -99,6 +100,41 @@ TEST_F(Game, OtherPairsAreRefusedFromThePool) {
   EXPECT_EQ(List(), (std::vector<int>{5, 6}));
   // Chosen at random: forty tries say every one of the three.
   EXPECT_EQ(Said, (std::set<std::string>{"Ei1", "Ei2", "Ei3"}));
+}
+
+TEST_F(Game, RefusalsFollowTheSeedTheGameWasGiven) {
+  // Combinations and item uses draw on one source: seeded alike, they refuse alike.
+  auto Refusals = [this] {
+    F.Random.seed(1224);
+    std::vector<std::string> Said;
+    for (int I = 0; I < 12; ++I) {
+      F.HeldItem = 5;
+      F.ItemInHand = 1;
+      F.ActionItem = I % 2 == 0 ? 6 : 5;
+      if (I % 2 == 0) {
+        F.DoCompiles();
+      } else {
+        F.ActionHotspot = 1;
+        F.SceneUseItem(F.CurrentScene);
+      }
+      Said.push_back(F.CurrentSpeech.Lines[1]);
+    }
+    return Said;
+  };
+  const std::vector<std::string> First = Refusals();
+  EXPECT_EQ(Refusals(), First);
+  EXPECT_EQ(std::set<std::string>(First.begin(), First.end()).size(), 3u);
+}
+
+TEST(FixedSpeech, SourceLinesBecomeWindows1252CutTo50TenAtMost) {
+  const SayStr One = vornu::MakeSpeech({"Käytä"});
+  EXPECT_EQ(One.LineCount, 1);
+  EXPECT_EQ(One.Lines[1], "K\xE4yt\xE4");
+  std::vector<std::string> Eleven(10, std::string(60, 'x'));
+  Eleven.push_back("yksitoista");
+  const SayStr Many = vornu::MakeSpeech(Eleven);
+  EXPECT_EQ(Many.LineCount, 10);
+  EXPECT_EQ(Many.Lines[10], std::string(50, 'x'));
 }
 
 TEST(ItemsWithoutRefusals, NothingIsSaidAndTheFlagsAreReset) {
