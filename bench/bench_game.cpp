@@ -1,57 +1,41 @@
 // Speed of the game core on the real data: a busy game-view frame, loading a scene, start-up.
 #include <benchmark/benchmark.h>
-#include <unistd.h>
 
 #include <cstdlib>
-#include <filesystem>
 #include <memory>
 #include <string>
 
 #include "engine/GX.h"
-#include "game/Unit1.h"
-#include "platform/Clock.h"
-#include "platform/Forms.h"
+#include "tests/support/HeadlessGame.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+using support::TGame;
 
-// The real game directory with the headless drivers; false (with the reason) if unusable.
-bool EnterGameDir(benchmark::State& State, const std::string& NeededFile) {
-  setenv("SDL_VIDEODRIVER", "dummy", 0);
-  setenv("SDL_AUDIODRIVER", "dummy", 0);
-  // Another game directory may be named (for instance while the real data is being built).
+// A started game past the opening pictures on the real game folder (another may be named, for
+// instance while the real data is being built); null, with the reason, when it cannot start.
+std::unique_ptr<TGame> StartGame(benchmark::State& State, const std::string& NeededFile) {
   const char* Other = std::getenv("VORNU_BENCH_GAME_DIR");
   const fs::path Dir = Other != nullptr ? fs::path(Other) : fs::path(VORNU_GAME_DIR);
   if (!fs::exists(Dir / NeededFile)) {
     State.SkipWithError(("the game data is not built: " + (Dir / NeededFile).string()).c_str());
-    return false;
-  }
-  fs::current_path(Dir);
-  static bool Initialized = false;
-  if (!Initialized) {
-    Application->Initialize();
-    Initialized = true;
-  }
-  return true;
-}
-
-// A started game past the opening pictures; null (with the reason) when start-up failed.
-std::unique_ptr<TForm1> StartGame(benchmark::State& State) {
-  auto Form = std::make_unique<TForm1>(TForm1Settings{});
-  Application->SetMainForm(Form.get());
-  if (!Form->StartupError.empty()) {
-    State.SkipWithError(Form->StartupError.c_str());
     return nullptr;
   }
-  Form->IntroActive = 0;
-  return Form;
+  auto G = std::make_unique<TGame>(Dir);
+  if (!G->F().StartupError.empty()) {
+    State.SkipWithError(G->F().StartupError.c_str());
+    return nullptr;
+  }
+  G->F().IntroActive = 0;
+  return G;
 }
 
 // Scene 6, Pukki walking to and fro with the nose peg on, the pointer over a hotspot.
-std::unique_ptr<TForm1> BusyScene6(benchmark::State& State) {
-  auto F = StartGame(State);
-  if (!F) return nullptr;
+std::unique_ptr<TGame> BusyScene6(benchmark::State& State) {
+  auto G = StartGame(State, "scenes/scene6.obj");
+  if (!G) return nullptr;
+  TForm1* F = &G->F();
   F->LoadScene(6);
   F->SceneFlags[6][6] = 1;
   // The pointer over the first named hotspot of the map.
@@ -64,7 +48,7 @@ std::unique_ptr<TForm1> BusyScene6(benchmark::State& State) {
       }
     }
   }
-  return F;
+  return G;
 }
 
 // Keeps Pukki walking between two floor points on his row.
@@ -85,10 +69,9 @@ SayStr NineLines() {
 }
 
 void BM_Scene6FrameWithSpeech(benchmark::State& State) {
-  if (!EnterGameDir(State, "scenes/scene6.obj")) return;
-  vornu::ManualClockScope Clock;
-  auto F = BusyScene6(State);
-  if (!F) return;
+  auto G = BusyScene6(State);
+  if (!G) return;
+  TForm1* F = &G->F();
   F->PukkiSay(NineLines());
   for (auto _ : State) {
     KeepWalking(*F);
@@ -99,10 +82,9 @@ void BM_Scene6FrameWithSpeech(benchmark::State& State) {
 BENCHMARK(BM_Scene6FrameWithSpeech)->Unit(benchmark::kMicrosecond);
 
 void BM_Scene6FrameWithPointerText(benchmark::State& State) {
-  if (!EnterGameDir(State, "scenes/scene6.obj")) return;
-  vornu::ManualClockScope Clock;
-  auto F = BusyScene6(State);
-  if (!F) return;
+  auto G = BusyScene6(State);
+  if (!G) return;
+  TForm1* F = &G->F();
   for (auto _ : State) {
     KeepWalking(*F);
     F->GXScreen1Flip(nullptr);
@@ -111,20 +93,18 @@ void BM_Scene6FrameWithPointerText(benchmark::State& State) {
 BENCHMARK(BM_Scene6FrameWithPointerText)->Unit(benchmark::kMicrosecond);
 
 void BM_LoadScene13(benchmark::State& State) {
-  if (!EnterGameDir(State, "scenes/scene13.obj")) return;
-  vornu::ManualClockScope Clock;
-  auto F = StartGame(State);
-  if (!F) return;
+  auto G = StartGame(State, "scenes/scene13.obj");
+  if (!G) return;
+  TForm1* F = &G->F();
   F->LoadScene(13);  // from here on the music is not touched
   for (auto _ : State) F->LoadScene(13);
 }
 BENCHMARK(BM_LoadScene13)->Unit(benchmark::kMillisecond);
 
 void BM_GXScreen1Initialize(benchmark::State& State) {
-  if (!EnterGameDir(State, "items/items.txt")) return;
-  vornu::ManualClockScope Clock;
-  auto F = StartGame(State);
-  if (!F) return;
+  auto G = StartGame(State, "items/items.txt");
+  if (!G) return;
+  TForm1* F = &G->F();
   for (auto _ : State) {
     F->GXScreen1Initialize(nullptr);
     if (!F->StartupError.empty()) {

@@ -1,20 +1,15 @@
 #include "fuzz/FuzzGame.h"
 
-#include <unistd.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <memory>
-#include <optional>
 
-#include "engine/SuperTimer.h"
-#include "platform/Clock.h"
 #include "platform/MessageBox.h"
-#include "platform/Forms.h"
+#include "platform/Timers.h"
 #include "platform/Trace.h"
-#include "tests/story/FixtureData.h"
+#include "tests/support/FixtureGame.h"
+#include "tests/support/HeadlessGame.h"
 
 namespace fuzzgame {
 namespace {
@@ -113,30 +108,24 @@ void Each(Form& F, State& S, auto&& Take) {
 #undef VORNU_FIELD
 }
 
-std::optional<vornu::ManualClockScope> gClock;
-std::unique_ptr<TForm1> gForm;
-fs::path gDir;
+std::unique_ptr<support::TScratchDir> gDir;
+std::unique_ptr<support::TGame> gGame;
 std::unique_ptr<TState> gStart;
 
 std::unique_ptr<TState> Capture() {
   auto S = std::make_unique<TState>();
-  Each(*gForm, *S, [](const auto& From, auto& To) { To = From; });
-  S->Timer2 = gForm->Timer2->Enabled();
-  S->Timer3 = gForm->Timer3->Enabled();
-  S->Timer4 = gForm->Timer4->Enabled();
+  TForm1& F = gGame->F();
+  Each(F, *S, [](const auto& From, auto& To) { To = From; });
+  S->Timer2 = F.Timer2->Enabled();
+  S->Timer3 = F.Timer3->Enabled();
+  S->Timer4 = F.Timer4->Enabled();
   return S;
-}
-
-void RemoveDir() {
-  std::error_code E;
-  if (!gDir.empty()) fs::remove_all(gDir, E);
 }
 
 // At exit, before the application object goes: the form's components reach for it.
 void Stop() {
-  gForm.reset();
-  gClock.reset();
-  RemoveDir();
+  gGame.reset();
+  gDir.reset();
 }
 
 // The fuzzer's arguments with every relative path made absolute.
@@ -164,59 +153,52 @@ void Start(const char* Name, int* Argc, char*** Argv) {
   setenv("SDL_VIDEODRIVER", "dummy", 1);
   // No sound: opening a tune would load the synthesizer's soundfont at every scene change.
   setenv("SDL_AUDIODRIVER", "none", 1);
-  gDir = fs::temp_directory_path() /
-         ("vornu-fuzz-" + std::string(Name) + "-" + std::to_string(::getpid()));
-  RemoveDir();
-  story::WriteFixtureGame(gDir);
+  gDir = std::make_unique<support::TScratchDir>("vornu-fuzz-" + std::string(Name));
+  support::WriteFixtureGame(gDir->Path(), support::TLayout::Story);
   // One-pixel backgrounds: the rest of the surface stays as it was, and loading a scene, which
   // some targets do for every input, costs next to nothing.
   for (int Scene = 0; Scene <= 13; ++Scene) {
-    story::WriteBitmap(gDir / "scenes" / ("scene" + std::to_string(Scene) + ".bmp"), 1, 1,
-                       0x204060);
+    support::WriteBitmap(*gDir / "scenes" / ("scene" + std::to_string(Scene) + ".bmp"), 1, 1,
+                         0x204060);
   }
   std::atexit(Stop);
-  fs::current_path(gDir);
   // Start-up messages and trace lines would drown the fuzzer's own output.
   vornu::SetErrorBoxHook([](const std::string&, const std::string&) {});
   SetTraceHook([](const std::string&) {});
-  gClock.emplace(1000);
-  Application->Initialize();
   // The 320 x 200 build: a quarter of the pixels to compose each frame; input as it comes.
-  TForm1Settings Settings;
-  Settings.LargeDisplay = Settings.HalveMouse = Settings.ClearBack = false;
-  gForm = std::make_unique<TForm1>(Settings);
-  Application->SetMainForm(gForm.get());
-  if (!gForm->StartupError.empty()) Fault("the generated game does not start");
-  for (int Picture = 0; Picture < 3; ++Picture) {
-    Frame();
-    Frame();
-    char Key = ' ';
-    gForm->FormKeyPress(nullptr, Key);
+  gGame = std::make_unique<support::TGame>(gDir->Path(), support::Display(false));
+  if (!gGame->F().StartupError.empty()) Fault("the generated game does not start");
+  try {
+    gGame->SkipIntro();
+  } catch (const std::exception& E) {
+    Fault(E.what());
   }
-  Frame();
-  if (gForm->IntroActive != 0 || gForm->CurrentScene != 1) Fault("the game did not reach scene 1");
   Frame(1000);  // the frame timer's first tick
   gStart = Capture();
 }
 
-TForm1& Game() { return *gForm; }
+TForm1& Game() {
+  return gGame->F();
+}
 
-const fs::path& Dir() { return gDir; }
+const fs::path& Dir() {
+  return gDir->Path();
+}
 
 void WriteFile(const std::string& Rel, const std::uint8_t* Data, std::size_t Size) {
-  std::ofstream Out(gDir / Rel, std::ios::binary | std::ios::trunc);
-  Out.write(reinterpret_cast<const char*>(Data), static_cast<std::streamsize>(Size));
-  if (!Out) Fault("cannot write the input file");
+  try {
+    support::WriteFile(*gDir / Rel, std::string_view(reinterpret_cast<const char*>(Data), Size));
+  } catch (const std::exception&) {
+    Fault("cannot write the input file");
+  }
 }
 
 void Frame(std::uint32_t Ms) {
-  gClock->clock().Advance(Ms);
-  Application->ProcessTimers();
-  gForm->GXScreen1Flip(nullptr);
+  gGame->Step(Ms);
 }
 
 void Reset() {
-  TForm1& F = *gForm;
+  TForm1& F = gGame->F();
   if (F.CurrentScene != 1) {
     F.CurrentScene = 1;  // scene to scene: the music is left alone
     F.LoadScene(1);
@@ -227,7 +209,9 @@ void Reset() {
   F.Timer4->SetEnabled(gStart->Timer4);
 }
 
-bool Untouched() { return *Capture() == *gStart; }
+bool Untouched() {
+  return *Capture() == *gStart;
+}
 
 void Fault(const char* What) {
   std::fprintf(stderr, "fuzz: %s\n", What);

@@ -1,23 +1,22 @@
 // Feeds arbitrary sound library files to the sound player on the dummy audio device: each is
 // read, converted to the device format sound by sound, played and stopped, or refused whole.
-#include <unistd.h>
-
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "engine/GXAudio.h"
 #include "engine/GXLibStream.h"
 #include "engine/gxslib.h"
 #include "platform/AudioDevice.h"
+#include "tests/support/Files.h"
 
 namespace {
 
+std::unique_ptr<support::TScratchDir> gDir;
 std::string gPath;
 std::unique_ptr<vornu::TGXAudio> gPlayer;
 
@@ -29,16 +28,15 @@ std::unique_ptr<vornu::TGXAudio> gPlayer;
 
 void Stop() {
   gPlayer.reset();
-  std::remove(gPath.c_str());
+  gDir.reset();
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   setenv("SDL_AUDIODRIVER", "dummy", 1);
-  gPath = (std::filesystem::temp_directory_path() /
-           ("vornu-fuzz-sounds-" + std::to_string(::getpid()) + ".sl"))
-              .string();
+  gDir = std::make_unique<support::TScratchDir>("vornu-fuzz-sounds");
+  gPath = *gDir / "sounds.sl";
   std::atexit(Stop);
   gPlayer = std::make_unique<vornu::TGXAudio>();
   gPlayer->Start();  // the device opens once, before the first input
@@ -47,10 +45,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  {
-    std::ofstream Out(gPath, std::ios::binary | std::ios::trunc);
-    Out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
-  }
+  support::WriteFile(gPath, std::string_view(reinterpret_cast<const char*>(data), size));
   vornu::TGXSoundLib Lib;
   try {
     Lib.LoadFromFile(gPath);

@@ -1,9 +1,11 @@
 // The application loop in the browser: the page's main thread is the only thread; waiting
-// gives the browser its turn (the loop is suspended and resumed by the page), and the files
-// the game writes beside its data are kept in the browser's storage.
+// gives the browser its turn (the loop is suspended and resumed by the page), the files the
+// game writes beside its data are kept in the browser's storage, and a song that arrives after
+// the game has started is taken up.
 #include <emscripten.h>
 
 #include "platform/ApplicationTarget.h"
+#include "platform/MediaPlayer.h"
 
 namespace vornu::target {
 
@@ -18,6 +20,7 @@ bool WaitEvent(SDL_Event& Event, int TimeoutMs) {
 }
 
 void AfterEvents() {
+  TMediaPlayer::TakeArrivedSong();
   // The page's storage script (storage.js) compares the game directory with what it kept
   // and stores what changed; a page without it keeps nothing.
   EM_ASM({

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/Classes.h"
 #include "platform/Graphics.h"
@@ -59,9 +60,17 @@ class Display {
   void WindowSize(int& Width, int& Height) const;
   // Called by the form for a frame whose picture changed, in two steps: Upload takes the
   // frame's pixels (the mode's size; false when the window would not take them), Show puts
-  // them scaled into Target (output pixels), black around.
-  bool Upload(const TPixelView& Pixels);
-  void Show(const TRect& Target);
+  // them scaled into Target (output pixels), black around. Changed names the rectangles of
+  // the frame that differ from the last one uploaded; where the window keeps what it shows,
+  // only those are converted and sent.
+  bool Upload(const TPixelView& Pixels, const std::vector<TRect>& Changed);
+  void Show(const TRect& Target, const std::vector<TRect>& Changed);
+  // How frames reach the window, for logs and benchmarks: "renderer (NAME)" or "window surface
+  // (why)"; empty before the mode is set.
+  std::string PathName() const;
+  // The window's picture as it was last shown, as 0x00RRGGBB rows (for tests); false when it
+  // cannot be read.
+  bool ReadWindow(std::vector<std::uint32_t>& Pixels, int& Width, int& Height) const;
   // Called by the form after every frame, shown or unchanged: keeps the frames to the
   // display's refresh (on the desktop by scheduling the next one, in the browser by waiting
   // for its next animation frame).

@@ -1,13 +1,18 @@
-// The window on the desktop: SDL's renderer scales a 32-bit streaming texture to the window;
-// full screen covers the monitor, with a borderless window where no window manager helps.
+// The window on the desktop: SDL's renderer scales a 32-bit streaming texture to the window
+// where it draws on a graphics card; where it would rasterise on the processor, the changed
+// rectangles are scaled here into the window's own pixels and only they are sent. Full screen
+// covers the monitor, with a borderless window where no window manager helps.
 #include <SDL.h>
 #include <SDL_syswm.h>
 
 #include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <string>
 #include <thread>
+#include <vector>
 
 #include "platform/Display.h"
 #include "platform/PixelConvert.h"
@@ -86,6 +91,40 @@ int WindowManagerRunning(SDL_Window* Sdl) {
 #endif
 }
 
+// What SDL's own hint asks of the window's pixels: 0 keep them in the processor's memory (the
+// window surface), 1 or a renderer's name go through a renderer, -1 no wish.
+int WantedPath() {
+  const char* h = SDL_GetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION);
+  if (!h || !*h) return -1;
+  if (std::strcmp(h, "0") == 0 || SDL_strcasecmp(h, "false") == 0 ||
+      SDL_strcasecmp(h, "software") == 0) {
+    return 0;
+  }
+  return 1;
+}
+
+// Why Renderer rasterises on the processor, or empty when it draws on a graphics card. A GL
+// renderer names itself only through GL: Mesa's software rasterisers say so there.
+std::string SoftwareReason(SDL_Renderer* Renderer) {
+  SDL_RendererInfo info{};
+  if (SDL_GetRendererInfo(Renderer, &info) != 0) return {};
+  if ((info.flags & SDL_RENDERER_SOFTWARE) ||
+      (info.name && std::strcmp(info.name, "software") == 0)) {
+    return "SDL's software renderer";
+  }
+  if (!info.name || std::strncmp(info.name, "opengl", 6) != 0) return {};
+  using GetString = const unsigned char* (*)(unsigned int);
+  auto getString = reinterpret_cast<GetString>(SDL_GL_GetProcAddress("glGetString"));
+  const unsigned char* name = getString ? getString(0x1F01) : nullptr;  // GL_RENDERER
+  if (!name) return {};
+  std::string lower(reinterpret_cast<const char*>(name));
+  for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  for (const char* soft : {"llvmpipe", "softpipe", "swrast", "software rasterizer"}) {
+    if (lower.find(soft) != std::string::npos) return reinterpret_cast<const char*>(name);
+  }
+  return {};
+}
+
 long long SteadyNs() {
   return std::chrono::duration_cast<std::chrono::nanoseconds>(
              std::chrono::steady_clock::now().time_since_epoch())
@@ -104,9 +143,133 @@ struct Display::Impl {
   bool fullScreen = false;
   bool bordered = true;
   bool deviceLost = false;
-  int barsPainted = 0;       // frames since the letterbox bars were last known to be wrong
+  int barsPainted = 0;          // frames since the letterbox bars were last known to be wrong
   bool waitedForVsync = false;  // the last present returned at a refresh
   long long nextFrameNs = 0;    // steady-clock time the next frame is due; 0: at once
+  // The window-surface path: no renderer; the picture kept as 0x00RRGGBB to scale from.
+  bool surfacePath = false;
+  std::string path;                    // how frames reach the window, for logs
+  bool wholeNext = true;               // the window lost or never had what it shows
+  SDL_Surface* lastSurface = nullptr;  // identity only: SDL replaces it when the window resizes
+  std::vector<std::uint32_t> picture;
+  std::vector<std::uint32_t> line;       // one scaled row
+  std::vector<std::uint32_t> converted;  // the row in the surface's format, when it differs
+  std::vector<SDL_Rect> updates;
+
+  // Chooses how frames reach the window, once per window: a renderer unless it would
+  // rasterise on the processor, where scaling only what changed is far cheaper; SDL's hint
+  // overrides. False when neither can be made.
+  bool ChoosePath() {
+    const int wanted = WantedPath();
+    std::string why = "asked for by SDL_FRAMEBUFFER_ACCELERATION";
+    if (wanted != 0) {
+      if (!MakeRenderer()) return wanted != 1 && UseSurface(SDL_GetError());
+      if (wanted == -1) why = SoftwareReason(renderer.get());
+      if (wanted == 1 || why.empty()) return NameRenderer();
+      renderer.reset();
+    }
+    if (UseSurface(why)) return true;
+    // No window surface on this video driver: a renderer, slow as it may be, still shows
+    // the game.
+    return MakeRenderer() && NameRenderer();
+  }
+
+  bool NameRenderer() {
+    SDL_RendererInfo info{};
+    SDL_GetRendererInfo(renderer.get(), &info);
+    path = std::string("renderer (") + (info.name ? info.name : "?") + ")";
+    return true;
+  }
+
+  bool UseSurface(const std::string& Why) {
+    // SDL would otherwise back the window surface with a texture of a renderer of its own,
+    // which scales and swaps the whole window again; the player's own setting wins.
+    if (!SDL_GetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION)) {
+      SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    }
+    if (!SDL_GetWindowSurface(window.get())) return false;
+    surfacePath = true;
+    wholeNext = true;
+    path = "window surface (" + Why + ")";
+    return true;
+  }
+
+  // Scales picture rectangle R by the whole factor of Target into Surface, clipped to it;
+  // returns the window rectangle written (empty when none).
+  SDL_Rect ScaleInto(SDL_Surface* Surface, const TRect& Target, const TRect& R) {
+    const int k = std::max(1, Target.Width() / std::max(width, 1));
+    const int left = std::max(R.Left, 0), right = std::min(R.Right, width);
+    const int top = std::max(R.Top, 0), bottom = std::min(R.Bottom, height);
+    const int x0 = std::max(Target.Left + left * k, 0);
+    const int x1 = std::min(Target.Left + right * k, Surface->w);
+    const int y0 = std::max(Target.Top + top * k, 0);
+    const int y1 = std::min(Target.Top + bottom * k, Surface->h);
+    if (x0 >= x1 || y0 >= y1) return SDL_Rect{0, 0, 0, 0};
+    const int n = x1 - x0;
+    line.resize(static_cast<std::size_t>(n));
+    const Uint32 format = Surface->format->format;
+    const bool direct = format == SDL_PIXELFORMAT_RGB888 || format == SDL_PIXELFORMAT_ARGB8888;
+    const std::uint32_t alpha = format == SDL_PIXELFORMAT_ARGB8888 ? 0xFF000000u : 0;
+    if (!direct) converted.resize(static_cast<std::size_t>(n) * 4);
+    auto* base = static_cast<std::uint8_t*>(Surface->pixels);
+    for (int sy = top; sy < bottom; ++sy) {
+      const int r0 = std::max(Target.Top + sy * k, y0),
+                r1 = std::min(Target.Top + (sy + 1) * k, y1);
+      if (r0 >= r1) continue;
+      const std::uint32_t* src = picture.data() + static_cast<std::size_t>(sy) * width;
+      for (int x = x0, i = 0; x < x1; ++x, ++i) {
+        line[static_cast<std::size_t>(i)] = src[(x - Target.Left) / k] | alpha;
+      }
+      const void* row = line.data();
+      if (!direct) {
+        SDL_ConvertPixels(n, 1, SDL_PIXELFORMAT_RGB888, line.data(), n * 4, format,
+                          converted.data(), n * 4);
+        row = converted.data();
+      }
+      const std::size_t bytes = static_cast<std::size_t>(n) * Surface->format->BytesPerPixel;
+      for (int y = r0; y < r1; ++y) {
+        std::memcpy(base + static_cast<std::ptrdiff_t>(y) * Surface->pitch +
+                        static_cast<std::ptrdiff_t>(x0) * Surface->format->BytesPerPixel,
+                    row, bytes);
+      }
+    }
+    return SDL_Rect{x0, y0, n, y1 - y0};
+  }
+
+  void ShowOnSurface(const TRect& Target, const std::vector<TRect>& Changed) {
+    // Fetched every frame: a resize frees the old surface and makes a new one.
+    SDL_Surface* s = SDL_GetWindowSurface(window.get());
+    if (!s || picture.empty()) return;
+    if (SDL_MUSTLOCK(s) && SDL_LockSurface(s) != 0) return;
+    const bool whole = wholeNext || s != lastSurface;
+    updates.clear();
+    if (whole) {
+      const SDL_Rect bars[4] = {{0, 0, s->w, Target.Top},
+                                {0, Target.Bottom, s->w, s->h - Target.Bottom},
+                                {0, Target.Top, Target.Left, Target.Height()},
+                                {Target.Right, Target.Top, s->w - Target.Right, Target.Height()}};
+      if (SDL_MUSTLOCK(s)) SDL_UnlockSurface(s);
+      for (const SDL_Rect& bar : bars) {
+        if (bar.w > 0 && bar.h > 0) SDL_FillRect(s, &bar, SDL_MapRGB(s->format, 0, 0, 0));
+      }
+      if (SDL_MUSTLOCK(s) && SDL_LockSurface(s) != 0) return;
+      ScaleInto(s, Target, TRect{0, 0, width, height});
+    } else {
+      for (const TRect& r : Changed) {
+        const SDL_Rect u = ScaleInto(s, Target, r);
+        if (u.w > 0 && u.h > 0) updates.push_back(u);
+      }
+    }
+    if (SDL_MUSTLOCK(s)) SDL_UnlockSurface(s);
+    const int status = whole ? SDL_UpdateWindowSurface(window.get())
+                       : updates.empty()
+                           ? 0
+                           : SDL_UpdateWindowSurfaceRects(window.get(), updates.data(),
+                                                          static_cast<int>(updates.size()));
+    // A window that would not take the update is painted whole next time.
+    wholeNext = status != 0;
+    lastSurface = s;
+  }
 
   bool MakeRenderer() {
     SDL_Renderer* r = SDL_CreateRenderer(window.get(), -1, SDL_RENDERER_PRESENTVSYNC);
@@ -128,6 +291,7 @@ struct Display::Impl {
 
   void ApplyShape() {
     barsPainted = 0;
+    wholeNext = true;
     SDL_Window* w = window.get();
     if (!w) return;
     int index = SDL_GetWindowDisplayIndex(w);
@@ -178,7 +342,9 @@ struct Display::Impl {
 
 Display::Display() : impl_(std::make_unique<Impl>()) {}
 
-Display::~Display() { CloseWindow(); }
+Display::~Display() {
+  CloseWindow();
+}
 
 void Display::OpenWindow(const WindowStyle& Style) {
   if (impl_->window || SDL_WasInit(SDL_INIT_VIDEO) == 0) return;
@@ -186,8 +352,7 @@ void Display::OpenWindow(const WindowStyle& Style) {
   if (Style.Borderless) flags |= SDL_WINDOW_BORDERLESS;
   if (Style.OnTop) flags |= SDL_WINDOW_ALWAYS_ON_TOP;
   impl_->window.reset(SDL_CreateWindow(Style.Title.c_str(), Style.Left, Style.Top,
-                                       std::max(Style.Width, 1), std::max(Style.Height, 1),
-                                       flags));
+                                       std::max(Style.Width, 1), std::max(Style.Height, 1), flags));
   if (!impl_->window) throw Exception(std::string("cannot open a window: ") + SDL_GetError());
 }
 
@@ -196,9 +361,14 @@ void Display::CloseWindow() {
   impl_->texture.reset();
   impl_->renderer.reset();
   impl_->window.reset();
+  impl_->surfacePath = false;
+  impl_->lastSurface = nullptr;
+  impl_->path.clear();
 }
 
-bool Display::WindowOpen() const { return impl_->window != nullptr; }
+bool Display::WindowOpen() const {
+  return impl_->window != nullptr;
+}
 
 std::uint32_t Display::WindowId() const {
   return impl_->window ? SDL_GetWindowID(impl_->window.get()) : 0;
@@ -210,12 +380,14 @@ void Display::SetWindowSize(int Width, int Height) {
 
 void Display::SetMode(int Width, int Height, bool FullScreen, bool Bordered) {
   if (!impl_->window) throw Exception("cannot open a window: the display is not started");
-  if (!impl_->renderer && !impl_->MakeRenderer()) {
+  if (!impl_->renderer && !impl_->surfacePath && !impl_->ChoosePath()) {
     throw Exception(std::string("cannot draw on the window: ") + SDL_GetError());
   }
   impl_->width = Width;
   impl_->height = Height;
-  if (!impl_->MakeTexture()) {
+  impl_->picture.assign(impl_->surfacePath ? static_cast<std::size_t>(Width) * Height : 0, 0);
+  impl_->wholeNext = true;
+  if (!impl_->surfacePath && !impl_->MakeTexture()) {
     throw Exception(std::string("cannot make the display picture: ") + SDL_GetError());
   }
   impl_->fullScreen = FullScreen;
@@ -238,11 +410,14 @@ void Display::SetFullScreen(bool FullScreen, bool Bordered) {
   impl_->ApplyShape();
 }
 
-void Display::MarkDeviceLost() { impl_->deviceLost = true; }
+void Display::MarkDeviceLost() {
+  impl_->deviceLost = true;
+}
 
 bool Display::Restore() {
   impl_->barsPainted = 0;
-  if (!impl_->window || impl_->width == 0) return true;
+  impl_->wholeNext = true;
+  if (!impl_->window || impl_->width == 0 || impl_->surfacePath) return true;
   if (impl_->deviceLost) {
     impl_->texture.reset();
     impl_->renderer.reset();
@@ -259,13 +434,18 @@ bool Display::Restore() {
   return true;
 }
 
-void Display::Invalidate() { impl_->barsPainted = 0; }
+void Display::Invalidate() {
+  impl_->barsPainted = 0;
+  impl_->wholeNext = true;
+}
 
 void Display::OutputSize(int& Width, int& Height) const {
   Width = impl_->width;
   Height = impl_->height;
   if (impl_->renderer) {
     SDL_GetRendererOutputSize(impl_->renderer.get(), &Width, &Height);
+  } else if (impl_->window && impl_->surfacePath) {
+    SDL_GetWindowSizeInPixels(impl_->window.get(), &Width, &Height);
   } else if (impl_->window) {
     SDL_GetWindowSize(impl_->window.get(), &Width, &Height);
   }
@@ -277,7 +457,16 @@ void Display::WindowSize(int& Width, int& Height) const {
   if (impl_->window) SDL_GetWindowSize(impl_->window.get(), &Width, &Height);
 }
 
-bool Display::Upload(const TPixelView& Pixels) {
+bool Display::Upload(const TPixelView& Pixels, const std::vector<TRect>& Changed) {
+  if (impl_->surfacePath) {
+    if (!impl_->window || impl_->picture.empty() || Pixels.Width != impl_->width ||
+        Pixels.Height != impl_->height) {
+      return false;
+    }
+    auto* out = reinterpret_cast<std::uint8_t*>(impl_->picture.data());
+    for (const TRect& r : Changed) ConvertToXrgb(Pixels, r, out, impl_->width * 4);
+    return true;
+  }
   if (!impl_->renderer || !impl_->texture) return false;
   void* dst = nullptr;
   int pitch = 0;
@@ -287,7 +476,12 @@ bool Display::Upload(const TPixelView& Pixels) {
   return true;
 }
 
-void Display::Show(const TRect& Target) {
+void Display::Show(const TRect& Target, const std::vector<TRect>& Changed) {
+  if (impl_->surfacePath) {
+    impl_->ShowOnSurface(Target, Changed);
+    impl_->waitedForVsync = false;
+    return;
+  }
   SDL_Renderer* r = impl_->renderer.get();
   if (!r || !impl_->texture) return;
   // Only the letterbox bars are painted black: clearing the whole output first would touch
@@ -314,6 +508,39 @@ void Display::Show(const TRect& Target) {
   SDL_RenderCopy(r, impl_->texture.get(), nullptr, &d);
   SDL_RenderPresent(r);
   impl_->waitedForVsync = (info.flags & SDL_RENDERER_PRESENTVSYNC) != 0;
+}
+
+std::string Display::PathName() const {
+  return impl_->path;
+}
+
+bool Display::ReadWindow(std::vector<std::uint32_t>& Pixels, int& Width, int& Height) const {
+  Width = Height = 0;
+  if (!impl_->window) return false;
+  if (impl_->surfacePath) {
+    SDL_Surface* s = SDL_GetWindowSurface(impl_->window.get());
+    if (!s) return false;
+    Pixels.assign(static_cast<std::size_t>(s->w) * s->h, 0);
+    if (SDL_ConvertPixels(s->w, s->h, s->format->format, s->pixels, s->pitch,
+                          SDL_PIXELFORMAT_RGB888, Pixels.data(), s->w * 4) != 0) {
+      return false;
+    }
+    Width = s->w;
+    Height = s->h;
+  } else {
+    if (!impl_->renderer) return false;
+    int w = 0, h = 0;
+    SDL_GetRendererOutputSize(impl_->renderer.get(), &w, &h);
+    Pixels.assign(static_cast<std::size_t>(w) * h, 0);
+    if (SDL_RenderReadPixels(impl_->renderer.get(), nullptr, SDL_PIXELFORMAT_RGB888, Pixels.data(),
+                             w * 4) != 0) {
+      return false;
+    }
+    Width = w;
+    Height = h;
+  }
+  for (std::uint32_t& p : Pixels) p &= 0xFFFFFFu;
+  return true;
 }
 
 void Display::EndFrame(bool Shown) {

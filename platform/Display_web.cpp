@@ -1,7 +1,7 @@
 // The window in the browser: SDL's window is the page's canvas, kept at the mode's size; the
-// page scales it by whole steps (sharp pixels) and centres it. A frame whose picture changed is
-// put on the canvas whole; after every frame the loop waits for the browser's next animation
-// frame.
+// page scales it by whole steps (sharp pixels) and centres it. Of a frame whose picture changed
+// only the changed rectangles are converted and put on the canvas, which keeps the rest; after
+// every frame the loop waits for the browser's next animation frame.
 #include <SDL.h>
 #include <emscripten.h>
 
@@ -17,9 +17,10 @@ namespace vornu {
 namespace {
 
 // clang-format off
-EM_JS(void, PutFrame, (const void* Rgba, int Width, int Height), {
+EM_JS(void, PutFrame, (const void* Rgba, int Width, int Height, const int* Rects, int Count), {
   var canvas = Module["canvas"];
   if (!canvas) return;
+  var whole = false;
   if (!Module.frameContext || Module.frameContext.canvas !== canvas) {
     Module.frameContext = canvas.getContext("2d", {alpha: false});
     Module.frameImage = null;
@@ -27,9 +28,23 @@ EM_JS(void, PutFrame, (const void* Rgba, int Width, int Height), {
   var image = Module.frameImage;
   if (!image || image.width !== Width || image.height !== Height) {
     image = Module.frameImage = Module.frameContext.createImageData(Width, Height);
+    whole = true;
   }
-  image.data.set(HEAPU8.subarray(Rgba, Rgba + Width * Height * 4));
-  Module.frameContext.putImageData(image, 0, 0);
+  if (whole || canvas.width !== Width || canvas.height !== Height) {
+    // A new image or canvas holds nothing yet: all of the picture goes.
+    image.data.set(HEAPU8.subarray(Rgba, Rgba + Width * Height * 4));
+    Module.frameContext.putImageData(image, 0, 0);
+  } else {
+    for (var i = 0; i < Count; ++i) {
+      var r = (Rects >> 2) + i * 4;
+      var x = HEAP32[r], y = HEAP32[r + 1], w = HEAP32[r + 2], h = HEAP32[r + 3];
+      for (var row = y; row < y + h; ++row) {
+        var at = (row * Width + x) * 4;
+        image.data.set(HEAPU8.subarray(Rgba + at, Rgba + at + w * 4), at);
+      }
+      Module.frameContext.putImageData(image, 0, 0, x, y, w, h);
+    }
+  }
   if (Module["onFrame"]) Module["onFrame"]();
 });
 
@@ -50,11 +65,14 @@ struct Display::Impl {
   int height = 0;
   std::vector<std::uint32_t> xrgb;
   std::vector<std::uint32_t> rgba;
+  std::vector<int> rects;  // left, top, width, height of each changed rectangle
 };
 
 Display::Display() : impl_(std::make_unique<Impl>()) {}
 
-Display::~Display() { CloseWindow(); }
+Display::~Display() {
+  CloseWindow();
+}
 
 void Display::OpenWindow(const WindowStyle& Style) {
   if (impl_->window || SDL_WasInit(SDL_INIT_VIDEO) == 0) return;
@@ -64,9 +82,13 @@ void Display::OpenWindow(const WindowStyle& Style) {
   if (!impl_->window) throw Exception(std::string("cannot open a window: ") + SDL_GetError());
 }
 
-void Display::CloseWindow() { impl_->window.reset(); }
+void Display::CloseWindow() {
+  impl_->window.reset();
+}
 
-bool Display::WindowOpen() const { return impl_->window != nullptr; }
+bool Display::WindowOpen() const {
+  return impl_->window != nullptr;
+}
 
 std::uint32_t Display::WindowId() const {
   return impl_->window ? SDL_GetWindowID(impl_->window.get()) : 0;
@@ -86,11 +108,15 @@ void Display::SetMode(int Width, int Height, bool, bool) {
   impl_->rgba.assign(impl_->xrgb.size(), 0xFF000000u);
 }
 
-void Display::SetFullScreen(bool FullScreen, bool) { AskFullScreen(FullScreen ? 1 : 0); }
+void Display::SetFullScreen(bool FullScreen, bool) {
+  AskFullScreen(FullScreen ? 1 : 0);
+}
 
 void Display::MarkDeviceLost() {}
 
-bool Display::Restore() { return true; }
+bool Display::Restore() {
+  return true;
+}
 
 void Display::Invalidate() {}
 
@@ -100,22 +126,49 @@ void Display::OutputSize(int& Width, int& Height) const {
   if (impl_->width == 0 && impl_->window) SDL_GetWindowSize(impl_->window.get(), &Width, &Height);
 }
 
-void Display::WindowSize(int& Width, int& Height) const { OutputSize(Width, Height); }
+void Display::WindowSize(int& Width, int& Height) const {
+  OutputSize(Width, Height);
+}
 
-bool Display::Upload(const TPixelView& Pixels) {
-  if (!impl_->window || impl_->xrgb.empty()) return false;
-  ConvertToXrgb(Pixels, reinterpret_cast<std::uint8_t*>(impl_->xrgb.data()), impl_->width * 4);
-  // The canvas takes bytes in the order red, green, blue, alpha.
-  for (std::size_t i = 0; i < impl_->xrgb.size(); ++i) {
-    const std::uint32_t p = impl_->xrgb[i];
-    impl_->rgba[i] = 0xFF000000u | ((p & 0xFF) << 16) | (p & 0xFF00) | ((p >> 16) & 0xFF);
+bool Display::Upload(const TPixelView& Pixels, const std::vector<TRect>& Changed) {
+  Impl& m = *impl_;
+  if (!m.window || m.xrgb.empty() || Pixels.Width != m.width || Pixels.Height != m.height) {
+    return false;
+  }
+  m.rects.clear();
+  for (const TRect& c : Changed) {
+    const TRect r{std::max(c.Left, 0), std::max(c.Top, 0), std::min(c.Right, m.width),
+                  std::min(c.Bottom, m.height)};
+    if (r.Empty()) continue;
+    ConvertToXrgb(Pixels, r, reinterpret_cast<std::uint8_t*>(m.xrgb.data()), m.width * 4);
+    // The canvas takes bytes in the order red, green, blue, alpha.
+    for (int y = r.Top; y < r.Bottom; ++y) {
+      const std::size_t row = static_cast<std::size_t>(y) * m.width;
+      for (int x = r.Left; x < r.Right; ++x) {
+        const std::uint32_t p = m.xrgb[row + x];
+        m.rgba[row + x] = 0xFF000000u | ((p & 0xFF) << 16) | (p & 0xFF00) | ((p >> 16) & 0xFF);
+      }
+    }
+    m.rects.insert(m.rects.end(), {r.Left, r.Top, r.Width(), r.Height()});
   }
   return true;
 }
 
-void Display::Show(const TRect&) {
-  if (!impl_->window || impl_->rgba.empty()) return;
-  PutFrame(impl_->rgba.data(), impl_->width, impl_->height);
+void Display::Show(const TRect&, const std::vector<TRect>&) {
+  Impl& m = *impl_;
+  if (!m.window || m.rgba.empty()) return;
+  PutFrame(m.rgba.data(), m.width, m.height, m.rects.data(), static_cast<int>(m.rects.size() / 4));
+}
+
+std::string Display::PathName() const {
+  return impl_->window ? "canvas (changed rectangles)" : "";
+}
+
+bool Display::ReadWindow(std::vector<std::uint32_t>& Pixels, int& Width, int& Height) const {
+  // The canvas belongs to the page; its own tests read it there.
+  Pixels.clear();
+  Width = Height = 0;
+  return false;
 }
 
 void Display::EndFrame(bool) {
@@ -124,6 +177,8 @@ void Display::EndFrame(bool) {
   if (impl_->window) NextAnimationFrame();
 }
 
-int Display::MsUntilNextFrame() const { return 0; }
+int Display::MsUntilNextFrame() const {
+  return 0;
+}
 
 }  // namespace vornu

@@ -125,6 +125,7 @@ void TForm::SetDisplay(int Width, int Height, bool FullScreen) {
   OpenWindow();
   display_->SetMode(Width, Height, FullScreen, BorderStyle != bsNone);
   presents_.RequestRepaint();  // a new picture holds nothing yet
+  presents_.Note(display_->PathName().c_str());
   displayWidth_ = Width;
   displayHeight_ = Height;
   fullScreen_ = FullScreen;
@@ -203,15 +204,21 @@ void TForm::Present(const TPixelView& Pixels) {
     display_->EndFrame(false);
     return;
   }
-  if (!display_->Upload(Pixels)) {
+  if (!display_->Upload(Pixels, presents_.Changed())) {
     presents_.RequestRepaint();
     display_->EndFrame(false);
     return;
   }
-  display_->Show(OutputRect());
+  display_->Show(OutputRect(), presents_.Changed());
   presents_.Shown();
   display_->EndFrame(true);
 }
+
+bool TForm::ReadWindow(std::vector<std::uint32_t>& Pixels, int& Width, int& Height) const {
+  return display_->ReadWindow(Pixels, Width, Height);
+}
+
+std::string TForm::PresentPath() const { return display_->PathName(); }
 
 int TForm::MsUntilNextFrame() const {
   return display_->WindowOpen() && displayWidth_ > 0 ? display_->MsUntilNextFrame() : 0;

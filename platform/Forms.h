@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/Classes.h"
 #include "platform/Graphics.h"
@@ -136,6 +137,10 @@ class TForm : public TComponent {
   int MsUntilNextFrame() const;
   // Frames really shown on the window since it was made.
   std::uint64_t PresentCount() const { return presents_.ShownCount(); }
+  // The window's picture as last shown, 0x00RRGGBB rows (for tests); false when unreadable.
+  bool ReadWindow(std::vector<std::uint32_t>& Pixels, int& Width, int& Height) const;
+  // How frames reach the window ("renderer (...)" or "window surface (...)").
+  std::string PresentPath() const;
   // Called by the screen when it restores its surfaces: rebuilds what shows the display after
   // a loss; false (with the reason on stderr) if it cannot. Nothing to rebuild: true.
   bool RestoreDisplay();

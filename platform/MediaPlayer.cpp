@@ -10,15 +10,21 @@
 
 #include "platform/AudioDevice.h"
 #include "platform/MusicTarget.h"
+#include "platform/Trace.h"
 
 TMediaPlayer::TMediaPlayer(TComponent* Owner) : TComponent(Owner) {}
 
-TMediaPlayer::~TMediaPlayer() { Close(); }
+TMediaPlayer::~TMediaPlayer() {
+  Close();
+}
 
 namespace {
 
 // Songs of the game are a few kilobytes; a larger file is not taken for one.
 constexpr std::uintmax_t kMaxSongBytes = 16 << 20;
+
+// The one player whose song was opened before it had arrived (a new Open supersedes it).
+TMediaPlayer* waitingForSong = nullptr;
 
 std::uint32_t Be32(const unsigned char* p) {
   return static_cast<std::uint32_t>(p[0]) << 24 | p[1] << 16 | p[2] << 8 | p[3];
@@ -66,6 +72,12 @@ void TMediaPlayer::Open() {
   CheckFile(fileName_);
   if (vornu::audio::Open() && vornu::audio::MusicAvailable()) {
     const std::string song = vornu::audio::target::SongFile(fileName_);
+    if (!vornu::audio::target::SongArrived(song)) {
+      // The game goes on in silence meanwhile, as with a song that cannot play.
+      waitingForSong = this;
+      open_ = true;
+      return;
+    }
     music_.reset(Mix_LoadMUS(song.c_str()));
     if (!music_) {
       throw EMCIDeviceError(fileName_ + ": cannot open the MIDI file (" + song + ": " +
@@ -76,18 +88,42 @@ void TMediaPlayer::Open() {
 }
 
 void TMediaPlayer::Play() {
-  if (!open_ || !music_) return;
+  if (!open_) return;
+  if (!music_) {
+    playWhenArrived_ = waitingForSong == this;
+    return;
+  }
   Mix_PlayMusic(music_.get(), 0);
 }
 
 void TMediaPlayer::Stop() {
+  playWhenArrived_ = false;
   if (Playing()) Mix_HaltMusic();
 }
 
 void TMediaPlayer::Close() {
+  if (waitingForSong == this) waitingForSong = nullptr;
+  playWhenArrived_ = false;
   if (!open_) return;
   music_.reset();
   open_ = false;
+}
+
+void TMediaPlayer::TakeArrivedSong() {
+  TMediaPlayer* player = waitingForSong;
+  if (player == nullptr) return;
+  const std::string song = vornu::audio::target::SongFile(player->fileName_);
+  if (!vornu::audio::target::SongArrived(song)) return;
+  waitingForSong = nullptr;
+  player->music_.reset(Mix_LoadMUS(song.c_str()));
+  if (!player->music_) {
+    // Like a song that spoilt after start-up: the game plays on without it.
+    TraceLine("music: " + player->fileName_ + ": cannot open the MIDI file (" + song + ": " +
+              Mix_GetError() + "); playing on without music");
+    return;
+  }
+  if (player->playWhenArrived_) Mix_PlayMusic(player->music_.get(), 0);
+  player->playWhenArrived_ = false;
 }
 
 bool TMediaPlayer::Playing() const {

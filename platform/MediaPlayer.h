@@ -47,6 +47,9 @@ class TMediaPlayer : public TComponent {
   bool IsOpen() const { return open_; }
   // Whether the open song is sounding now.
   bool Playing() const;
+  // Loads the song that was opened before it had arrived, once it has, and plays it if it was
+  // played meanwhile. Called by the application loop after every round of events.
+  static void TakeArrivedSong();
 
  private:
   std::string fileName_;
@@ -55,5 +58,6 @@ class TMediaPlayer : public TComponent {
   bool visible_ = true;
   bool autoEnable_ = true;
   bool open_ = false;
-  vornu::sdl::Music music_;  // the mixer's song
+  bool playWhenArrived_ = false;  // Play() came while the song was still on its way
+  vornu::sdl::Music music_;       // the mixer's song
 };

@@ -112,5 +112,8 @@ bool MusicReady(const std::string& SoundFont, int Decoders) {
 
 std::string SongFile(const std::string& MidiFile) { return MidiFile; }
 
+bool SongArrived(const std::string&) { return true; }
+
 }  // namespace target
+
 }  // namespace vornu::audio

@@ -18,5 +18,8 @@ int InitDecoders();
 bool MusicReady(const std::string& SoundFont, int Decoders);
 // Called by the media player: the file the mixer plays for the MIDI file MidiFile.
 std::string SongFile(const std::string& MidiFile);
+// Called by the media player: false while Song is still on its way (the browser's page fetches
+// the songs after the game has started); the mixer then plays it once it is there.
+bool SongArrived(const std::string& Song);
 
 }  // namespace vornu::audio::target

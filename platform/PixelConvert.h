@@ -15,6 +15,9 @@ void IndexedToXrgb(const std::uint8_t* In, const std::uint32_t* Palette, std::ui
 // Converts a whole picture to 0x00RRGGBB rows of OutPitch bytes (an indexed picture without
 // a palette shows black).
 void ConvertToXrgb(const TPixelView& Pixels, std::uint8_t* Out, int OutPitch);
+// The same for the part Area of the picture (clipped to it), written where the whole picture's
+// conversion would put it: Out is the top-left of a picture-sized buffer.
+void ConvertToXrgb(const TPixelView& Pixels, const TRect& Area, std::uint8_t* Out, int OutPitch);
 
 // Copies Count pixels except those equal to Key (the colour-keyed blit of one row).
 void KeyedCopy8(const std::uint8_t* In, std::uint8_t* Out, int Count, std::uint8_t Key);

@@ -3,6 +3,12 @@
 if(TARGET test_data)
   target_link_libraries(test_data PRIVATE vornu_datacheck vornu_databuild_steps vornu_raster)
 endif()
+# The music and item tests check the builder's writers.
+foreach(program test_music test_items)
+  if(TARGET ${program})
+    target_link_libraries(${program} PRIVATE vornu_databuild_steps)
+  endif()
+endforeach()
 if(TARGET vornu-datacheck)
   add_test(NAME datacheck COMMAND vornu-datacheck ${VORNU_GAME_DIR})
 endif()

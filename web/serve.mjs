@@ -1,17 +1,22 @@
 // Serves a folder on the loopback interface for playing and testing the browser build:
-//   node web/serve.mjs FOLDER [PORT]     (PORT 0 or missing: any free port)
-// Prints "serving http://127.0.0.1:PORT/" once it listens; stops on SIGINT or SIGTERM.
+//   node web/serve.mjs FOLDER [PORT] [--log]     (PORT 0 or missing: any free port)
+// Prints "serving http://127.0.0.1:PORT/" once it listens; stops on SIGINT or SIGTERM. Like the
+// plainest static servers it compresses nothing and lets the browser revalidate what it has
+// (Last-Modified, ETag). With --log it prints "sent STATUS BYTES PATH" for every response,
+// BYTES counting the body only.
 import { createServer } from "node:http";
 import { createReadStream, statSync } from "node:fs";
 import { extname, join, normalize, resolve, sep } from "node:path";
 
 const root = resolve(process.argv[2] || ".");
 const port = Number(process.argv[3] || 0);
+const log = process.argv.includes("--log");
 const types = {
   ".html": "text/html; charset=utf-8", ".js": "text/javascript; charset=utf-8",
   ".mjs": "text/javascript; charset=utf-8", ".css": "text/css; charset=utf-8",
   ".wasm": "application/wasm", ".data": "application/octet-stream", ".png": "image/png",
-  ".json": "application/json", ".ico": "image/x-icon",
+  ".json": "application/json", ".ico": "image/x-icon", ".ogg": "audio/ogg",
+  ".webmanifest": "application/manifest+json",
 };
 
 const server = createServer((req, res) => {
@@ -39,16 +44,30 @@ const server = createServer((req, res) => {
     res.writeHead(404, { "Content-Type": "text/plain" }).end("not found: " + path);
     return;
   }
-  res.writeHead(200, {
+  const tag = `"${st.size.toString(16)}-${Math.floor(st.mtimeMs).toString(16)}"`;
+  const modified = new Date(Math.floor(st.mtimeMs / 1000) * 1000);
+  const headers = {
     "Content-Type": types[extname(file)] || "application/octet-stream",
-    "Content-Length": st.size,
     "Cache-Control": "no-cache",
-  });
+    "Last-Modified": modified.toUTCString(),
+    ETag: tag,
+  };
+  const since = Date.parse(req.headers["if-modified-since"] || "");
+  const unchanged = req.headers["if-none-match"] !== undefined
+    ? req.headers["if-none-match"].split(/\s*,\s*/).includes(tag)
+    : !Number.isNaN(since) && modified.getTime() <= since;
+  if (unchanged) {
+    res.writeHead(304, headers).end();
+    if (log) console.log(`sent 304 0 ${path}`);
+    return;
+  }
+  res.writeHead(200, { ...headers, "Content-Length": st.size });
   if (req.method === "HEAD") {
     res.end();
     return;
   }
   createReadStream(file).pipe(res);
+  if (log) res.on("finish", () => console.log(`sent 200 ${st.size} ${path}`));
 });
 
 server.listen(port, "127.0.0.1", () => {

@@ -398,8 +398,8 @@ class Player {
         }
         // A glide covers the rest of the way in equal pieces.
         const int FromX = F.MouseX, FromY = F.MouseY;
-        const int Parts = C.StepsLeft + 1;
-        In.Move(FromX + (P->X - FromX) / Parts, FromY + (P->Y - FromY) / Parts);
+        const int Legs = C.StepsLeft + 1;
+        In.Move(FromX + (P->X - FromX) / Legs, FromY + (P->Y - FromY) / Legs);
         return true;
       }
       case Kind::Down:

@@ -4,11 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 
 #include "platform/BitmapFont.h"
+#include "tests/support/Files.h"
 #include "tools/databuild/scenes/SceneBuild.h"
 #include "tools/databuild/scenes/SceneTable.h"
 #include "tools/libraster/Image.h"
@@ -19,60 +18,45 @@ namespace {
 namespace fs = std::filesystem;
 using databuild::scenes::BuildScene;
 
-std::string ReadText(const fs::path& p) {
-  std::ifstream f(p, std::ios::binary);
-  std::ostringstream s;
-  s << f.rdbuf();
-  return s.str();
-}
-
-void WriteText(const fs::path& p, const std::string& s) {
-  std::ofstream f(p, std::ios::binary | std::ios::trunc);
-  f << s;
-}
+using support::ReadFile;
+using support::WriteFile;
 
 // A game directory holding the real scene 1, built from the repository's sources.
 class DataCheckTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           ("vornu-datacheck-" +
-            std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-    fs::remove_all(dir_);
     fs::create_directories(dir_ / "scenes" / "tiles");
     const fs::path src = fs::path(VORNU_SOURCE_DIR) / "assets" / "scenes";
-    const auto b = BuildScene(1, ReadText(src / "scene1.scene"), src / "scene1.scene",
-                              ReadText(src / "scene1.txt"), src / "scene1.txt",
+    const auto b = BuildScene(1, ReadFile(src / "scene1.scene"), src / "scene1.scene",
+                              ReadFile(src / "scene1.txt"), src / "scene1.txt",
                               [](const std::string& s) { return font::TextWidth(s); });
     raster::WriteBmp24((dir_ / "scenes" / "scene1.bmp").string(), b.art.picture);
-    WriteText(Dat(), std::string(b.art.map.begin(), b.art.map.end()));
-    WriteText(Obj(), b.object);
+    WriteFile(Dat(), std::string(b.art.map.begin(), b.art.map.end()));
+    WriteFile(Obj(), b.object);
     for (const auto& [k, tile] : b.art.tiles)
       raster::WriteBmp24(
           (dir_ / "scenes" / "tiles" / ("scene1_" + std::to_string(k) + ".bmp")).string(), tile);
   }
-  void TearDown() override { fs::remove_all(dir_); }
-
   fs::path Dat() const { return dir_ / "scenes" / "scene1.dat"; }
   fs::path Obj() const { return dir_ / "scenes" / "scene1.obj"; }
 
   // The problems reported about scene 1's files.
   std::string Scene1Problems() const {
     std::string out;
-    for (const auto& p : CheckGameDir(dir_).problems)
+    for (const auto& p : CheckGameDir(dir_.Path()).problems)
       if (p.rfind("scenes/scene1.", 0) == 0 || p.rfind("scenes/tiles/scene1_", 0) == 0)
         out += p + "\n";
     return out;
   }
 
   void SetCell(int x, int y, std::uint8_t v) {
-    std::string dat = ReadText(Dat());
+    std::string dat = ReadFile(Dat());
     dat[static_cast<std::size_t>(y - 1) * 320 + static_cast<std::size_t>(x - 1)] =
         static_cast<char>(v);
-    WriteText(Dat(), dat);
+    WriteFile(Dat(), dat);
   }
 
-  fs::path dir_;
+  support::TScratchDir dir_{"vornu-datacheck"};
 };
 
 TEST_F(DataCheckTest, TheBuiltKitchenPasses) {
@@ -80,7 +64,7 @@ TEST_F(DataCheckTest, TheBuiltKitchenPasses) {
 }
 
 TEST_F(DataCheckTest, OtherScenesAndFilesAreReportedMissing) {
-  const auto r = CheckGameDir(dir_);
+  const auto r = CheckGameDir(dir_.Path());
   auto has = [&](const std::string& s) {
     for (const auto& p : r.problems)
       if (p == s) return true;
@@ -94,11 +78,11 @@ TEST_F(DataCheckTest, OtherScenesAndFilesAreReportedMissing) {
 }
 
 TEST_F(DataCheckTest, ShortMapAndHotspot26) {
-  std::string dat = ReadText(Dat());
+  std::string dat = ReadFile(Dat());
   dat[5 * 320 + 9] = 26;
-  WriteText(Dat(), dat);
+  WriteFile(Dat(), dat);
   EXPECT_NE(Scene1Problems().find("scenes/scene1.dat: hotspot 26 at x 10, y 6"), std::string::npos);
-  WriteText(Dat(), dat.substr(0, 63999));
+  WriteFile(Dat(), dat.substr(0, 63999));
   EXPECT_NE(Scene1Problems().find("63999 bytes"), std::string::npos);
 }
 
@@ -117,44 +101,44 @@ TEST_F(DataCheckTest, WalkPointsOffTheFloorAndUnreachable) {
 }
 
 TEST_F(DataCheckTest, RequiredHotspotMissingFromTheMap) {
-  std::string dat = ReadText(Dat());
+  std::string dat = ReadFile(Dat());
   for (auto& c : dat)
     if (static_cast<unsigned char>(c) == 14) c = static_cast<char>(255);
-  WriteText(Dat(), dat);
+  WriteFile(Dat(), dat);
   const std::string p = Scene1Problems();
   EXPECT_NE(p.find("hotspot 14 has a record but is not in the map"), std::string::npos) << p;
   EXPECT_NE(p.find("hotspot 14 is needed by the game"), std::string::npos) << p;
 }
 
 TEST_F(DataCheckTest, ReplyLinesTooLongOrTooWide) {
-  std::string obj = ReadText(Obj());
+  std::string obj = ReadFile(Obj());
   const std::string line = "Ulos pakkaseen!";
   ASSERT_NE(obj.find(line), std::string::npos);
   obj.replace(obj.find(line), line.size(), std::string(49, 'W'));
-  WriteText(Obj(), obj);
+  WriteFile(Obj(), obj);
   EXPECT_NE(Scene1Problems().find("pixels wide, cut on the speech surface"), std::string::npos);
-  obj = ReadText(Obj());
+  obj = ReadFile(Obj());
   obj.replace(obj.find(std::string(49, 'W')), 49, std::string(55, 'i'));
-  WriteText(Obj(), obj);
+  WriteFile(Obj(), obj);
   EXPECT_NE(Scene1Problems().find("55 characters"), std::string::npos);
 }
 
 TEST_F(DataCheckTest, CaptionTooWideForTheTextLine) {
-  std::string obj = ReadText(Obj());
+  std::string obj = ReadFile(Obj());
   const std::string name = "\r\nOvi\r\n";
   ASSERT_NE(obj.find(name), std::string::npos);
   obj.replace(obj.find(name), name.size(), "\r\n" + std::string(60, 'W') + "\r\n");
-  WriteText(Obj(), obj);
+  WriteFile(Obj(), obj);
   EXPECT_NE(Scene1Problems().find("caption 1 of hotspot 254 \"WWWW"), std::string::npos);
 }
 
 TEST_F(DataCheckTest, BrokenObjectFileAndWrongTileSize) {
-  WriteText(Obj(), "16\r\n254 183 134 0\r\n");
+  WriteFile(Obj(), "16\r\n254 183 134 0\r\n");
   EXPECT_NE(Scene1Problems().find("scenes/scene1.obj:"), std::string::npos);
   raster::WriteBmp24((dir_ / "scenes" / "tiles" / "scene1_4.bmp").string(), raster::Image(5, 5));
   EXPECT_NE(Scene1Problems().find("scenes/tiles/scene1_4.bmp: is 5x5, the game needs 30x27"),
             std::string::npos);
-  WriteText(dir_ / "scenes" / "tiles" / "scene1_5.bmp", "BM not really");
+  WriteFile(dir_ / "scenes" / "tiles" / "scene1_5.bmp", "BM not really");
   EXPECT_NE(Scene1Problems().find("scenes/tiles/scene1_5.bmp: not a readable bitmap"),
             std::string::npos);
 }
@@ -177,9 +161,9 @@ TEST_F(DataCheckTest, MidiThatDoesNotParse) {
   fs::create_directories(dir_ / "music");
   // A track chunk that promises 256 bytes and holds none.
   static constexpr char kCut[] = "MThd\0\0\0\6\0\1\0\2\0\x60MTrk\0\0\1\0";
-  WriteText(dir_ / "music" / "music01.mid", std::string(kCut, sizeof kCut - 1));
+  WriteFile(dir_ / "music" / "music01.mid", std::string(kCut, sizeof kCut - 1));
   bool found = false;
-  for (const auto& p : CheckGameDir(dir_).problems)
+  for (const auto& p : CheckGameDir(dir_.Path()).problems)
     found |= p.rfind("music/music01.mid: not a Standard MIDI file", 0) == 0;
   EXPECT_TRUE(found);
 }

@@ -49,13 +49,7 @@ bool IsGreen(std::uint32_t C) {
   return SameColour(C, 0x00FF00) || SameColour(C, 0x008000);
 }
 
-struct Drawing : ::testing::Test {
-  THarness H;
-  TForm1& F = H.F();
-  void SetUp() override {
-    H.SkipIntro();
-    H.Run(1000);
-  }
+struct Drawing : gametest::TInScene {
   // Leftmost and rightmost columns with text pixels in rows Y..Y+19, or {-1, -1}.
   std::pair<int, int> TextExtent(int Y, bool (*Is)(std::uint32_t) = IsRed) {
     int L = -1, R = -1;

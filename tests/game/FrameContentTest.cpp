@@ -75,12 +75,9 @@ struct TPeg {
 const TPeg kPeg[8] = {{0, 0, 0},   {12, 26, 8}, {10, 23, 9}, {8, 23, 11},
                       {7, 15, 15}, {6, 1, 7},   {9, 1, 8},   {11, 6, 6}};
 
-struct FrameContent : ::testing::Test {
-  THarness H;
-  TForm1& F = H.F();
+struct FrameContent : gametest::TInScene {
   void SetUp() override {
-    H.SkipIntro();
-    H.Run(1000);
+    TInScene::SetUp();
     F.CursorShown = 0;
   }
   void Enter(int Scene) {

@@ -12,13 +12,7 @@ using gametest::THarness;
 
 namespace {
 
-struct Dispatch : ::testing::Test {
-  THarness H;
-  TForm1& F = H.F();
-  void SetUp() override {
-    H.SkipIntro();
-    H.Run(1000);
-  }
+struct Dispatch : gametest::TInScene {
   void Calm() { H.Calm({3, 5}); }
   void Say() {
     SayStr S;

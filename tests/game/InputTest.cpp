@@ -5,19 +5,7 @@
 
 using gametest::THarness;
 
-namespace {
-
-// A game in scene 1 with Pukki standing still and the first frame tick behind it.
-struct InScene : ::testing::Test {
-  THarness H;
-  TForm1& F = H.F();
-  void SetUp() override {
-    H.SkipIntro();
-    H.Run(1000);
-  }
-};
-
-}  // namespace
+using InScene = gametest::TInScene;
 
 TEST_F(InScene, HalvingInTheLargeBuildMakesZeroAndOneTheFirstPixel) {
   F.FormMouseMove(nullptr, 0, 0, 0);

@@ -11,13 +11,7 @@ using gametest::THarness;
 
 namespace {
 
-struct Game : ::testing::Test {
-  THarness H;
-  TForm1& F = H.F();
-  void SetUp() override {
-    H.SkipIntro();
-    H.Run(1000);
-  }
+struct Game : gametest::TInScene {
   std::vector<int> List() const {
     std::vector<int> L;
     for (int I = 1; I <= F.InventoryCount; ++I) L.push_back(F.Inventory[I]);
@@ -33,9 +27,8 @@ struct Game : ::testing::Test {
   std::uint32_t SpeechTime() {
     std::uint32_t T = 0;
     while (F.SpeechActive == 1 && T < 60000) {
-      H.Clock().Advance(10);
+      H.Timers(10);
       T += 10;
-      Application->ProcessTimers();
       if (T % 100 == 0) F.GXScreen1Flip(nullptr);
     }
     return T;

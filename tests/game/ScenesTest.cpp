@@ -145,7 +145,7 @@ TEST(ScenesFailing, MissingObjectFileLeavesTheStepsBeforeItDone) {
 
 TEST(ScenesFailing, BrokenObjectFileIsRefusedByNameAndChangesNoTable) {
   gametest::TPrivateGameDir Dir("scenes/scene2.obj");
-  std::string Obj = gametest::ObjectFile(2);
+  std::string Obj = gametest::ObjectFile(gametest::TLayout::Rooms, 2);
   Obj.replace(Obj.find("010 210"), 3, "310");  // hotspot 310
   gametest::WriteFile(Dir.Path() / "scenes/scene2.obj", Obj);
   THarness H(Dir.Path());
@@ -165,7 +165,7 @@ TEST(ScenesFailing, BrokenObjectFileIsRefusedByNameAndChangesNoTable) {
 
 TEST(ScenesFailing, ShortHotspotMapReadsTheRestAs26) {
   gametest::TPrivateGameDir Dir("scenes/scene3.dat");
-  std::string Map = gametest::HotspotMapBytes(3).substr(0, 320 * 50);
+  std::string Map = gametest::HotspotMapBytes(gametest::TLayout::Rooms, 3).substr(0, 320 * 50);
   Map[(45 - 1) * 320 + (10 - 1)] = 26;
   gametest::WriteFile(Dir.Path() / "scenes/scene3.dat", Map);
   THarness H(Dir.Path());

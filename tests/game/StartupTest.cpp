@@ -173,10 +173,8 @@ TEST(Startup, FrameTickIsAFlagNotACounter) {
   F.PukkiTargetY = F.PukkiY + 50;
   F.WalkDone = 0;
   // The first tick comes a second after start; then two ticks before the next frame.
-  H.Clock().Advance(1000);
-  Application->ProcessTimers();
-  H.Clock().Advance(50);
-  Application->ProcessTimers();
+  H.Timers(1000);
+  H.Timers(50);
   const int Y = F.PukkiY;
   F.GXScreen1Flip(nullptr);
   EXPECT_EQ(F.PukkiY, Y + 1);

@@ -10,12 +10,9 @@ using gametest::THarness;
 
 namespace {
 
-struct Walk : ::testing::Test {
-  THarness H;
-  TForm1& F = H.F();
+struct Walk : gametest::TInScene {
   void SetUp() override {
-    H.SkipIntro();
-    H.Run(1000);  // past the first frame tick
+    TInScene::SetUp();
     Place(171, 152);
   }
   // Stands Pukki with his feet at (X, Y).

@@ -3,8 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <filesystem>
-#include <fstream>
 #include <limits>
 #include <string>
 #include <vector>
@@ -13,6 +11,7 @@
 #include "engine/GXLibStream.h"
 #include "engine/GXMap.h"
 #include "engine/gxslib.h"
+#include "tests/support/ScratchTest.h"
 
 namespace vornu {
 namespace {
@@ -309,18 +308,7 @@ TEST(MapLibrary, AssignedCopyIsIndependent) {
   EXPECT_EQ(b.Map(0).Header.Value1, 7);
 }
 
-class LibraryFiles : public ::testing::Test {
- protected:
-  void SetUp() override {
-    dir_ = std::filesystem::temp_directory_path() /
-           ("vornu_media_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-            "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    std::filesystem::create_directories(dir_);
-  }
-  void TearDown() override { std::filesystem::remove_all(dir_); }
-  std::string Path(const std::string& name) const { return (dir_ / name).string(); }
-  std::filesystem::path dir_;
-};
+using LibraryFiles = support::TScratchTest;
 
 TEST_F(LibraryFiles, SaveAndLoadRoundTripAndErrorsNameTheFile) {
   TGXImages images;

@@ -11,23 +11,16 @@
 #include <vector>
 
 #include "engine/GXILib.h"
+#include "engine/GXLibStream.h"
 #include "engine/GXMap.h"
 #include "engine/gxslib.h"
+#include "tests/support/ScratchTest.h"
 
 namespace vornu {
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 using ::testing::HasSubstr;
-
-void Put16(Bytes& b, std::uint32_t v) {
-  b.push_back(static_cast<std::uint8_t>(v));
-  b.push_back(static_cast<std::uint8_t>(v >> 8));
-}
-void Put32(Bytes& b, std::uint32_t v) {
-  Put16(b, v & 0xFFFF);
-  Put16(b, v >> 16);
-}
 
 // Colour i of the test palettes.
 TGXPaletteEntry Colour(int i) {
@@ -60,46 +53,31 @@ Bytes Bitmap8(int w, int h, int colours, bool topDown = false, bool rle = false,
     px.push_back(0);
     px.push_back(1);
   }
-  Bytes b{'B', 'M'};
-  const std::uint32_t off = 14 + 40 + 4 * static_cast<std::uint32_t>(colours);
-  Put32(b, off + static_cast<std::uint32_t>(px.size()));
-  Put32(b, 0);
-  Put32(b, off);
-  Put32(b, 40);
-  Put32(b, static_cast<std::uint32_t>(w));
-  Put32(b, static_cast<std::uint32_t>(topDown ? -h : h));
-  Put16(b, 1);
-  Put16(b, static_cast<std::uint32_t>(bits));
-  Put32(b, rle ? 1 : 0);
-  Put32(b, static_cast<std::uint32_t>(px.size()));
-  Put32(b, 2835);
-  Put32(b, 2835);
-  Put32(b, static_cast<std::uint32_t>(colours));
-  Put32(b, 0);
+  std::vector<std::uint32_t> palette;
   for (int i = 0; i < colours; ++i) {
     const TGXPaletteEntry c = Colour(i);
-    b.insert(b.end(), {c.Blue, c.Green, c.Red, 0});
+    palette.push_back(static_cast<std::uint32_t>(c.Red << 16 | c.Green << 8 | c.Blue));
   }
-  b.insert(b.end(), px.begin(), px.end());
-  return b;
+  return support::BitmapFile(w, topDown ? -h : h, bits, rle ? 1 : 0, palette, px);
 }
 
 Bytes Wav(int channels, int rate, int bits, const Bytes& data) {
   Bytes b{'R', 'I', 'F', 'F'};
-  Put32(b, static_cast<std::uint32_t>(4 + 8 + 16 + 8 + data.size()));
+  TGXByteWriter out(b);
+  out.U32(static_cast<std::uint32_t>(4 + 8 + 16 + 8 + data.size()));
   b.insert(b.end(), {'W', 'A', 'V', 'E', 'L', 'I', 'S', 'T'});
-  Put32(b, 3);  // an odd-sized chunk before the format, padded to an even size
+  out.U32(3);  // an odd-sized chunk before the format, padded to an even size
   b.insert(b.end(), {'x', 'y', 'z', 0});
   b.insert(b.end(), {'f', 'm', 't', ' '});
-  Put32(b, 16);
-  Put16(b, 1);
-  Put16(b, static_cast<std::uint32_t>(channels));
-  Put32(b, static_cast<std::uint32_t>(rate));
-  Put32(b, static_cast<std::uint32_t>(rate * channels * bits / 8));
-  Put16(b, static_cast<std::uint32_t>(channels * bits / 8));
-  Put16(b, static_cast<std::uint32_t>(bits));
+  out.U32(16);
+  out.U16(1);
+  out.U16(static_cast<std::uint16_t>(channels));
+  out.U32(static_cast<std::uint32_t>(rate));
+  out.U32(static_cast<std::uint32_t>(rate * channels * bits / 8));
+  out.U16(static_cast<std::uint16_t>(channels * bits / 8));
+  out.U16(static_cast<std::uint16_t>(bits));
   b.insert(b.end(), {'d', 'a', 't', 'a'});
-  Put32(b, static_cast<std::uint32_t>(data.size()));
+  out.U32(static_cast<std::uint32_t>(data.size()));
   b.insert(b.end(), data.begin(), data.end());
   return b;
 }
@@ -109,30 +87,16 @@ struct Result {
   std::string Output;
 };
 
-class GxlibTool : public ::testing::Test {
+class GxlibTool : public support::TScratchTest {
  protected:
-  void SetUp() override {
-    dir_ = std::filesystem::temp_directory_path() /
-           ("vornu_gxlib_" +
-            std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-    std::filesystem::remove_all(dir_);
-    std::filesystem::create_directories(dir_);
-  }
-  void TearDown() override { std::filesystem::remove_all(dir_); }
-
-  std::string Path(const std::string& name) const { return (dir_ / name).string(); }
-  std::string Write(const std::string& name, const Bytes& b) const {
-    std::ofstream(Path(name), std::ios::binary)
-        .write(reinterpret_cast<const char*>(b.data()), static_cast<std::streamsize>(b.size()));
-    return Path(name);
-  }
   Bytes Read(const std::string& name) const {
     std::ifstream in(Path(name), std::ios::binary);
     return Bytes(std::istreambuf_iterator<char>(in), {});
   }
   // Runs gxlib with `args` (file names relative to the test's directory).
   Result Run(const std::string& args) const {
-    const std::string cmd = "cd '" + dir_.string() + "' && '" VORNU_GXLIB "' " + args + " 2>&1";
+    const std::string cmd =
+        "cd '" + dir_.Path().string() + "' && '" VORNU_GXLIB "' " + args + " 2>&1";
     Result r;
     FILE* p = popen(cmd.c_str(), "r");
     if (!p) return r;
@@ -143,8 +107,6 @@ class GxlibTool : public ::testing::Test {
     r.Exit = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return r;
   }
-
-  std::filesystem::path dir_;
 };
 
 TEST_F(GxlibTool, PacksEightBitBitmapsThatTheEngineReadsBack) {

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -12,6 +11,7 @@
 #include "engine/GXLibStream.h"
 #include "engine/GXMap.h"
 #include "platform/Forms.h"
+#include "tests/support/ScratchTest.h"
 
 namespace vornu {
 namespace {
@@ -46,19 +46,7 @@ TGXImages TwoImages() {
   return lib;
 }
 
-class TempDir : public ::testing::Test {
- protected:
-  void SetUp() override {
-    dir_ = std::filesystem::temp_directory_path() /
-           ("vornu_imagelib_" +
-            std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-    std::filesystem::remove_all(dir_);
-    std::filesystem::create_directories(dir_);
-  }
-  void TearDown() override { std::filesystem::remove_all(dir_); }
-  std::string Path(const std::string& name) const { return (dir_ / name).string(); }
-  std::filesystem::path dir_;
-};
+using TempDir = support::TScratchTest;
 
 TEST(ImageLib, PlatformBitmapShowsThePaletteWithEntryZeroBlack) {
   TGXImageLib lib;
@@ -149,10 +137,7 @@ TEST_F(TempDir, MapLibComponentLoadsAndKeepsItsLibraryOnRefusal) {
 // A headless form with a screen of the given depth, set up by showing the form.
 class ScreenWithLibrary : public TempDir {
  protected:
-  void SetUp() override {
-    TempDir::SetUp();
-    Application->Initialize();
-  }
+  void SetUp() override { Application->Initialize(); }
   void Start(int depth) {
     form_ = std::make_unique<TForm>();
     screen_ = std::make_unique<TGXScreen>(form_.get());
@@ -170,7 +155,6 @@ class ScreenWithLibrary : public TempDir {
     lib_.reset();
     screen_.reset();
     form_.reset();
-    TempDir::TearDown();
   }
   std::unique_ptr<TForm> form_;
   std::unique_ptr<TGXScreen> screen_;

@@ -7,7 +7,6 @@
 #include <chrono>
 #include <cstdint>
 #include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <map>
 #include <string>
@@ -20,6 +19,7 @@
 #include "engine/gxslib.h"
 #include "platform/AudioDevice.h"
 #include "platform/Forms.h"
+#include "tests/support/ScratchTest.h"
 
 namespace vornu {
 namespace {
@@ -28,8 +28,8 @@ using Bytes = std::vector<std::uint8_t>;
 using ::testing::HasSubstr;
 
 // Run by hand, the program is as headless as under ctest unless told otherwise.
-const bool kHeadless = setenv("SDL_VIDEODRIVER", "dummy", 0) == 0 &&
-                       setenv("SDL_AUDIODRIVER", "dummy", 0) == 0;
+const bool kHeadless =
+    setenv("SDL_VIDEODRIVER", "dummy", 0) == 0 && setenv("SDL_AUDIODRIVER", "dummy", 0) == 0;
 
 TGXWaveFormat Pcm(int channels, int rate, int bits) {
   TGXWaveFormat f;
@@ -60,19 +60,7 @@ TGXSounds ThreeSounds() {
   return s;
 }
 
-class SoundPlayer : public ::testing::Test {
- protected:
-  void SetUp() override {
-    dir_ = std::filesystem::temp_directory_path() /
-           ("vornu_player_" +
-            std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-    std::filesystem::remove_all(dir_);
-    std::filesystem::create_directories(dir_);
-  }
-  void TearDown() override { std::filesystem::remove_all(dir_); }
-  std::string Path(const std::string& name) const { return (dir_ / name).string(); }
-  std::filesystem::path dir_;
-};
+using SoundPlayer = support::TScratchTest;
 
 TEST_F(SoundPlayer, BuildsOneBufferPerSoundWithItsPanAndVolume) {
   TGXSoundLib lib;
@@ -314,7 +302,6 @@ TEST_F(SoundPlayer, WithoutASoundDeviceStartFailsAndLoadingGoesOnSilent) {
 class RenderedSound : public SoundPlayer {
  protected:
   void SetUp() override {
-    SoundPlayer::SetUp();
     audio::Close();
     const char* driver = std::getenv("SDL_AUDIODRIVER");
     oldDriver_ = driver ? driver : "";
@@ -330,7 +317,6 @@ class RenderedSound : public SoundPlayer {
       setenv("SDL_AUDIODRIVER", oldDriver_.c_str(), 1);
     }
     unsetenv("SDL_DISKAUDIOFILE");
-    SoundPlayer::TearDown();
   }
   // Waits (up to a generous bound) until no buffer plays, then closes the device so that
   // everything mixed is in the file; returns the stereo frames written.

@@ -13,7 +13,6 @@
 #include <cstring>
 #include <fstream>
 #include <random>
-#include <sstream>
 #include <thread>
 
 #include "app/demo/Walkthrough.h"
@@ -24,10 +23,7 @@ namespace fs = std::filesystem;
 namespace {
 
 std::string ReadSave() {
-  std::ifstream In("savegame.dat", std::ios::binary);
-  std::ostringstream S;
-  S << In.rdbuf();
-  return S.str();
+  return support::ReadFile("savegame.dat");
 }
 
 // One of two games that differ in every part of the save file.
@@ -80,8 +76,7 @@ int LeftoverTempFiles() {
 
 TEST(SaveUnderKill, EveryKillLeavesOneOfTheTwoGamesWholeAndTheNextSaveSweepsOldLeftovers) {
   gametest::TPrivateGameDir Dir("savegame.dat");
-  const fs::path Old = fs::current_path();
-  fs::current_path(Dir.Path());
+  const support::TCurrentDir InDir(Dir.Path());
   auto* Shared = static_cast<TShared*>(
       ::mmap(nullptr, sizeof(TShared), PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0));
   ASSERT_NE(Shared, MAP_FAILED);
@@ -194,5 +189,4 @@ TEST(SaveUnderKill, EveryKillLeavesOneOfTheTwoGamesWholeAndTheNextSaveSweepsOldL
   EXPECT_EQ(LeftoverTempFiles(), 2);
   EXPECT_TRUE(fs::exists("savegame.dat.Young1"));
   EXPECT_TRUE(fs::exists("savegame.dat.keepme-too"));
-  fs::current_path(Old);
 }

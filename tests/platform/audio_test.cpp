@@ -1,39 +1,22 @@
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <filesystem>
-#include <fstream>
 #include <string>
 
 #include "platform/AudioDevice.h"
 #include "platform/MediaPlayer.h"
+#include "tests/support/ScratchTest.h"
 
 namespace {
 
-namespace fs = std::filesystem;
-
-class AudioFiles : public ::testing::Test {
- protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() / ("vornu-audio-" + std::to_string(::getpid()));
-    fs::create_directories(dir_);
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-  std::string Write(const fs::path& rel, const std::string& bytes) {
-    fs::create_directories((dir_ / rel).parent_path());
-    std::ofstream((dir_ / rel).string(), std::ios::binary) << bytes;
-    return (dir_ / rel).string();
-  }
-  fs::path dir_;
-};
+using AudioFiles = support::TScratchTest;
 
 const std::string kSoundFont = std::string("RIFF\x10\0\0\0sfbk", 12) + std::string(16, '\0');
 
 // A format-0 MIDI file with one note.
 std::string Song() {
   const std::string track("\x00\x90\x3C\x40\x60\x80\x3C\x40\x00\xFF\x2F\x00", 12);
-  return std::string("MThd\0\0\0\x06\0\0\0\x01\0\x60", 14) + "MTrk" +
-         std::string("\0\0\0", 3) + static_cast<char>(track.size()) + track;
+  return std::string("MThd\0\0\0\x06\0\0\0\x01\0\x60", 14) + "MTrk" + std::string("\0\0\0", 3) +
+         static_cast<char>(track.size()) + track;
 }
 
 TEST_F(AudioFiles, SoundFontFromTheUserComesFirst) {

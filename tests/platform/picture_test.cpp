@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -9,61 +8,14 @@
 
 #include "platform/Graphics.h"
 #include "platform/PictureFile.h"
+#include "tests/support/ScratchTest.h"
 
 namespace {
 
-// Little-endian writers for hand-made bitmap files.
-void Put16(std::vector<std::uint8_t>& b, unsigned v) {
-  b.push_back(v & 0xFF);
-  b.push_back((v >> 8) & 0xFF);
-}
-void Put32(std::vector<std::uint8_t>& b, std::uint32_t v) {
-  for (int i = 0; i < 4; ++i) b.push_back((v >> (8 * i)) & 0xFF);
-}
-
 // A bitmap file: headers, colour table, pixel data as given.
-std::vector<std::uint8_t> Bmp(int W, int H, int Bpp, unsigned Compression,
-                              const std::vector<std::uint32_t>& Palette,
-                              const std::vector<std::uint8_t>& Data) {
-  std::vector<std::uint8_t> b;
-  const std::uint32_t off = 14 + 40 + 4 * static_cast<std::uint32_t>(Palette.size());
-  b.push_back('B');
-  b.push_back('M');
-  Put32(b, off + static_cast<std::uint32_t>(Data.size()));
-  Put32(b, 0);
-  Put32(b, off);
-  Put32(b, 40);
-  Put32(b, static_cast<std::uint32_t>(W));
-  Put32(b, static_cast<std::uint32_t>(H));
-  Put16(b, 1);
-  Put16(b, Bpp);
-  Put32(b, Compression);
-  Put32(b, static_cast<std::uint32_t>(Data.size()));
-  Put32(b, 2835);
-  Put32(b, 2835);
-  Put32(b, static_cast<std::uint32_t>(Palette.size()));
-  Put32(b, 0);
-  for (std::uint32_t c : Palette) Put32(b, c);
-  b.insert(b.end(), Data.begin(), Data.end());
-  return b;
-}
+constexpr auto& Bmp = support::BitmapFile;
 
-class PictureFiles : public ::testing::Test {
- protected:
-  std::string Write(const std::string& name, const std::vector<std::uint8_t>& bytes) {
-    const std::string path = (dir_ / name).string();
-    std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<long>(bytes.size()));
-    return path;
-  }
-  void SetUp() override {
-    dir_ = std::filesystem::temp_directory_path() /
-           ("vornu-pictures-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(dir_);
-  }
-  void TearDown() override { std::filesystem::remove_all(dir_); }
-  std::filesystem::path dir_;
-};
+using PictureFiles = support::TScratchTest;
 
 // 3 x 2 picture, bottom-up rows, 24 bits: top row red green blue, bottom row white black grey.
 std::vector<std::uint8_t> Rows24(bool TopDown) {
@@ -160,8 +112,7 @@ TEST_F(PictureFiles, RefusesPicturesAndFilesBeyondWhatAnyPictureNeeds) {
   // At most 2048 x 2048 pixels, and no side above 4096.
   EXPECT_EQ(vornu::LoadBitmapFile(Write("square.bmp", Bmp(2048, 2048, 8, 1, {0}, end))).Width,
             2048);
-  EXPECT_EQ(vornu::LoadBitmapFile(Write("band.bmp", Bmp(4096, 1024, 8, 1, {0}, end))).Height,
-            1024);
+  EXPECT_EQ(vornu::LoadBitmapFile(Write("band.bmp", Bmp(4096, 1024, 8, 1, {0}, end))).Height, 1024);
   ExpectRefused(Write("more.bmp", Bmp(2049, 2048, 8, 1, {0}, end)), "too large");
   ExpectRefused(Write("long.bmp", Bmp(4097, 1, 8, 1, {0}, end)), "too large");
   ExpectRefused(Write("tall.bmp", Bmp(1, -4097, 24, 0, {}, std::vector<std::uint8_t>(4 * 4097))),

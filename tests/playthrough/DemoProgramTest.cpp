@@ -2,14 +2,13 @@
 // queue and must report that the credits were shown and the game closed itself.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
 #include <array>
 #include <cstdio>
 #include <filesystem>
 #include <string>
 
-#include "tests/story/FixtureData.h"
+#include "tests/support/FixtureGame.h"
 
 namespace fs = std::filesystem;
 
@@ -18,13 +17,8 @@ TEST(DemoProgram, PlaysTheRealGameToTheCreditsHeadless) {
   ASSERT_TRUE(fs::exists(Program)) << "vornu-demo has not been built";
   // The built game data; while it is incomplete, the small generated game instead.
   fs::path Dir = VORNU_GAME_DIR;
-  const fs::path Generated =
-      fs::temp_directory_path() / ("vornu-demo-data-" + std::to_string(::getpid()));
-  if (!fs::exists(Dir / "scenes" / "scene13.dat")) {
-    fs::remove_all(Generated);
-    story::WriteFixtureGame(Generated);
-    Dir = Generated;
-  }
+  if (!fs::exists(Dir / "scenes" / "scene13.dat"))
+    Dir = support::FixtureGame(support::TLayout::Story);
   const std::string Command = "cd '" + Dir.string() +
                               "' && SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy '" +
                               Program.string() + "' --fast 2>&1";
@@ -34,7 +28,6 @@ TEST(DemoProgram, PlaysTheRealGameToTheCreditsHeadless) {
   std::array<char, 4096> Buffer{};
   while (std::fgets(Buffer.data(), Buffer.size(), Out)) Log += Buffer.data();
   const int Status = ::pclose(Out);
-  fs::remove_all(Generated);
   ASSERT_TRUE(WIFEXITED(Status)) << Log;
   EXPECT_EQ(WEXITSTATUS(Status), 0) << Log;
   EXPECT_NE(Log.find("the credits were shown and the game closed itself"), std::string::npos)

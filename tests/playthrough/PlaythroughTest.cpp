@@ -1,19 +1,12 @@
 // The whole game on the built game data, from a new game to the credits and the form closing,
 // through the game's own entry points only: mouse and key handlers, frames, the clock.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <filesystem>
 #include <fstream>
-#include <memory>
 
 #include "app/demo/Walkthrough.h"
-#include "engine/GX.h"
-#include "game/Unit1.h"
-#include "platform/Clock.h"
-#include "platform/Forms.h"
-#include "platform/Text1252.h"
-#include "tests/story/FixtureData.h"
+#include "tests/support/FixtureGame.h"
+#include "tests/support/HeadlessGame.h"
 
 namespace fs = std::filesystem;
 
@@ -22,40 +15,14 @@ namespace {
 // The handlers as the window calls them for the vornu build: display pixels, twice logical.
 class HandlerSink : public walkthrough::InputSink {
  public:
-  explicit HandlerSink(TForm1& F) : f_(F) {}
-  void Move(int X, int Y) override { f_.FormMouseMove(nullptr, 0, X * 2, Y * 2); }
-  void Down(TMouseButton B, int X, int Y) override {
-    f_.FormMouseDown(nullptr, B, 0, X * 2, Y * 2);
-  }
-  void Up(TMouseButton B, int X, int Y) override { f_.FormMouseUp(nullptr, B, 0, X * 2, Y * 2); }
-  void Key(char C) override { f_.FormKeyPress(nullptr, C); }
+  explicit HandlerSink(support::TGame& G) : g_(G) {}
+  void Move(int X, int Y) override { g_.Move(X, Y); }
+  void Down(TMouseButton B, int X, int Y) override { g_.Down(X, Y, B); }
+  void Up(TMouseButton B, int X, int Y) override { g_.Up(X, Y, B); }
+  void Key(char C) override { g_.Key(C); }
 
  private:
-  TForm1& f_;
-};
-
-// A working directory that shows the built game data and has room for a save file.
-class PlayDir {
- public:
-  explicit PlayDir(const fs::path& Data) {
-    dir_ = fs::temp_directory_path() / ("vornu-playthrough-" + std::to_string(::getpid()));
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-    for (const char* Folder : {"scenes", "sprites", "items", "music"}) {
-      fs::create_directory_symlink(Data / Folder, dir_ / Folder);
-    }
-    old_ = fs::current_path();
-    fs::current_path(dir_);
-  }
-  ~PlayDir() {
-    fs::current_path(old_);
-    std::error_code Ignored;
-    fs::remove_all(dir_, Ignored);
-  }
-  const fs::path& Path() const { return dir_; }
-
- private:
-  fs::path dir_, old_;
+  support::TGame& g_;
 };
 
 int LineCount(const fs::path& File) {
@@ -67,26 +34,22 @@ int LineCount(const fs::path& File) {
 
 // Plays the whole game on the data in Data and checks the way and the end.
 void PlayWholeGame(const fs::path& Data) {
-  PlayDir Dir(Data);
-  vornu::ManualClockScope Clock;
-  Application->Initialize();
-  auto Form = std::make_unique<TForm1>(TForm1Settings{});
-  TForm1& F = *Form;
-  Application->SetMainForm(&F);
+  // A folder of its own for the save file.
+  const support::TGameCopy Dir(Data);
+  support::TGame Game(Dir.Path());
+  TForm1& F = Game.F();
   ASSERT_EQ(F.IntroActive, 1) << "the game did not start: " << F.StartupError;
 
   walkthrough::Player Player(walkthrough::Pace{});
   walkthrough::BuildFullGame(Player);
-  HandlerSink Sink(F);
+  HandlerSink Sink(Game);
 
-  constexpr std::uint32_t FrameMs = 10;
+  constexpr std::uint32_t FrameMs = support::TGame::FrameMs;
   bool Saved = false;
   int SaveLines = 0;
   long Frames = 0;
   while (!Player.Finished() && Frames < 400000) {
-    Clock.clock().Advance(FrameMs);
-    Application->ProcessTimers();
-    F.GXScreen1Flip(nullptr);
+    Game.Step(FrameMs);
     ++Frames;
     Player.Tick(F, Sink);
     if (!Saved && fs::exists("savegame.dat")) {
@@ -101,11 +64,7 @@ void PlayWholeGame(const fs::path& Data) {
   EXPECT_EQ(SaveLines, 3018);
 
   // The key after the credits: the next frame closes the form.
-  for (int I = 0; I < 10 && !F.Closed(); ++I) {
-    Clock.clock().Advance(FrameMs);
-    Application->ProcessTimers();
-    F.GXScreen1Flip(nullptr);
-  }
+  for (int I = 0; I < 10 && !F.Closed(); ++I) Game.Step(FrameMs);
   EXPECT_TRUE(F.Closed());
   EXPECT_TRUE(F.IsItem(12));
   EXPECT_TRUE(F.SceneFlags[13][5] != 0);
@@ -125,9 +84,5 @@ TEST(Playthrough, NewGameToTheCreditsWithSaveAndLoadOnTheWay) {
 // The same walkthrough on the small generated game, whose every scene has every hotspot the
 // story needs: the robot player itself is checked even while the real data changes.
 TEST(Playthrough, GeneratedGameToTheCredits) {
-  const fs::path Data = fs::temp_directory_path() / ("vornu-fixture-" + std::to_string(::getpid()));
-  fs::remove_all(Data);
-  story::WriteFixtureGame(Data);
-  PlayWholeGame(Data);
-  fs::remove_all(Data);
+  PlayWholeGame(support::FixtureGame(support::TLayout::Story));
 }

@@ -8,6 +8,8 @@
 #include <sstream>
 #include <string>
 
+#include "tests/support/Files.h"
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -15,18 +17,12 @@ namespace {
 class SourceErrors : public ::testing::Test {
  protected:
   void SetUp() override {
-    root_ = fs::temp_directory_path() /
-            ("vornu-sprites-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-             "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(root_);
     fs::create_directories(root_ / "assets" / "items");
     const fs::path src = fs::path(VORNU_SOURCE_DIR) / "assets";
     fs::copy(src / "sprites", root_ / "assets" / "sprites", fs::copy_options::recursive);
     fs::copy(src / "items" / "pictures", root_ / "assets" / "items" / "pictures",
              fs::copy_options::recursive);
   }
-  void TearDown() override { fs::remove_all(root_); }
-
   // Replaces the first line of `rel` that starts with `prefix` by `line`; returns its number.
   int Replace(const std::string& rel, const std::string& prefix, const std::string& line) {
     std::ifstream in(root_ / "assets" / rel);
@@ -69,7 +65,7 @@ class SourceErrors : public ::testing::Test {
         << "frames were written although a source is broken";
   }
 
-  fs::path root_;
+  support::TScratchDir root_{"vornu-sprites"};
 };
 
 TEST_F(SourceErrors, ShortColourRamp) {

@@ -4,11 +4,12 @@
 #include <array>
 #include <cstdint>
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <set>
 #include <string>
 #include <vector>
+
+#include "engine/GXLibStream.h"
+#include "tests/support/Files.h"
 
 namespace {
 
@@ -24,26 +25,24 @@ struct Bmp {
   bool Black(int x, int y) const { return At(x, y) == Px{}; }
 };
 
-std::uint32_t U32(const std::string& s, std::size_t o) {
-  return static_cast<std::uint8_t>(s[o]) | static_cast<std::uint8_t>(s[o + 1]) << 8 |
-         static_cast<std::uint8_t>(s[o + 2]) << 16 |
-         static_cast<std::uint32_t>(static_cast<std::uint8_t>(s[o + 3])) << 24;
-}
-
 // Reads an uncompressed 24-bit bottom-up bitmap of the game directory; fails the test otherwise.
 Bmp Load(const std::string& rel) {
   Bmp b;
-  std::ifstream in(std::string(VORNU_GAME_DIR) + "/" + rel, std::ios::binary);
-  std::string s((std::istreambuf_iterator<char>(in)), {});
+  const std::string s = support::ReadFile(std::string(VORNU_GAME_DIR) + "/" + rel);
   if (s.size() < 54 || s[0] != 'B' || s[1] != 'M') {
     ADD_FAILURE() << rel << ": missing or not a bitmap";
     return b;
   }
-  const int bpp = static_cast<std::uint8_t>(s[28]) | static_cast<std::uint8_t>(s[29]) << 8;
-  b.w = static_cast<int>(U32(s, 18));
-  b.h = static_cast<int>(U32(s, 22));
-  const std::size_t off = U32(s, 10), stride = (static_cast<std::size_t>(b.w) * 3 + 3) & ~3u;
-  if (bpp != 24 || U32(s, 30) != 0 || b.w <= 0 || b.h <= 0 || s.size() < off + stride * b.h) {
+  vornu::TGXByteReader head({reinterpret_cast<const std::uint8_t*>(s.data()) + 10, 44});
+  const std::size_t off = head.U32("pixel offset");
+  head.U32("header size");
+  b.w = head.I32("width");
+  b.h = head.I32("height");
+  head.U16("planes");
+  const int bpp = head.U16("bits per pixel");
+  const std::uint32_t compression = head.U32("compression");
+  const std::size_t stride = (static_cast<std::size_t>(b.w) * 3 + 3) & ~3u;
+  if (bpp != 24 || compression != 0 || b.w <= 0 || b.h <= 0 || s.size() < off + stride * b.h) {
     ADD_FAILURE() << rel << ": not an uncompressed 24-bit bottom-up bitmap";
     b.w = b.h = 0;
     return b;

@@ -16,13 +16,6 @@ bool SaidLine(const StoryGame& G, const std::string& Line) {
   return std::find(S.begin(), S.end(), Line) != S.end();
 }
 
-// Time passes and the timers fire, but the next input comes before the next frame (the game
-// ran on in the background, or the frame was late).
-void TimersOnly(StoryGame& G, std::uint32_t Ms) {
-  G.Clock().Advance(Ms);
-  Application->ProcessTimers();
-}
-
 }  // namespace
 
 TEST(InterruptedScripts, AClickBetweenTwoStepsOfADoorIsIgnoredAndTheDoorPlaysToItsEnd) {
@@ -31,14 +24,14 @@ TEST(InterruptedScripts, AClickBetweenTwoStepsOfADoorIsIgnoredAndTheDoorPlaysToI
   G.StartVerb(12, 2);  // the door of flag [1][3], which stays in the kitchen
   G.Frame();
   ASSERT_EQ(G.F().CursorShown, 0);
-  TimersOnly(G, 700);  // the first wait is over; step 2 runs at the next frame
+  G.Timers(700);  // the first wait is over; step 2 runs at the next frame
   ASSERT_EQ(G.F().ActionStep, 2);
   G.Click();
   EXPECT_EQ(G.F().SceneActionIdle, 0) << "the click cancelled the door halfway";
   EXPECT_EQ(G.F().ActionStep, 2);
   G.Frame();
   EXPECT_TRUE(G.IsFlag(1, 3));
-  TimersOnly(G, 1000);  // the door is open; the reply comes at the next frame
+  G.Timers(1000);  // the door is open; the reply comes at the next frame
   G.Click();
   EXPECT_EQ(G.F().SceneActionIdle, 0);
   ASSERT_TRUE(G.Finish());
@@ -62,7 +55,7 @@ TEST(InterruptedScripts, ReleasingAButtonHeldSinceBeforeASpeechEndsItOnce) {
   EXPECT_EQ(G.F().SpeechActive, 0);
   EXPECT_EQ(G.F().ActionStep, 4);
   // The reply's own time runs out before the next frame.
-  TimersOnly(G, G.F().Timer3->Interval());
+  G.Timers(G.F().Timer3->Interval());
   EXPECT_EQ(G.F().ActionStep, 4) << "the speech ended twice";
   // So the door's last wait still comes: it stays open 700 ms after the reply.
   G.Frame();
@@ -86,7 +79,7 @@ TEST(InterruptedScripts, AReleaseWithoutItsPressEndsARunningSpeechOnce) {
   G.F().FormMouseUp(nullptr, mbLeft, 0, 300, 150);
   EXPECT_EQ(G.F().SpeechActive, 0);
   EXPECT_EQ(G.F().ActionStep, 4);
-  TimersOnly(G, G.F().Timer3->Interval());
+  G.Timers(G.F().Timer3->Interval());
   EXPECT_EQ(G.F().ActionStep, 4) << "the speech ended twice";
   ASSERT_TRUE(G.Finish());
   EXPECT_EQ(G.F().CursorShown, 1);

@@ -7,7 +7,6 @@
 
 using story::FixtureReply;
 using story::StoryGame;
-using story::TileColour;
 
 namespace {
 
@@ -39,8 +38,7 @@ std::pair<std::vector<int>, std::uint32_t> TalkToTrader(StoryGame& G) {
   G.StartVerb(2, 4);
   for (int I = 0; I < 20000 && !(G.F().SceneActionIdle == 1 && G.F().SpeechActive == 0); ++I) {
     if (G.F().SpeechActive == 1 && !G.F().Timer4->Enabled()) G.Click();
-    G.Clock().Advance(StoryGame::FrameMs);
-    G.Frame();
+    G.Step(StoryGame::FrameMs);
     const std::uint32_t Shown = G.F().GXScreen1->Back()->PixelRgb(137 + 5, 43 + 5);
     int Tile = 0;
     for (int T = 1; T <= 10; ++T)

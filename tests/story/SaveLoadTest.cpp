@@ -172,7 +172,7 @@ TEST(SaveFile, LoadWithoutASaveSaysSoForSixSecondsAndChangesNothing) {
   EXPECT_EQ(G.F().UseItemIdle, 1);
   EXPECT_EQ(G.F().SpeechActive, 1);
   EXPECT_EQ(
-      story::Text(G.F().CurrentSpeech),
+      support::SpeechText(G.F().CurrentSpeech),
       "Ethän sää oo tallentanu peliä / kertaakaan. Miten kuvittelet / että pystyis lataan??.");
   EXPECT_EQ(G.F().Timer3->Interval(), 6000u);
   Before.InventoryOpen = 0;

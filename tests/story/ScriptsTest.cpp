@@ -32,8 +32,7 @@ TEST(Door, FlagFromStep2To5PointerHiddenThroughoutPressesDuringWaitsIgnored) {
   int LastStep = 0;
   bool SawReply = false;
   for (int I = 0; I < 1000 && G.F().SceneActionIdle == 0; ++I) {
-    G.Clock().Advance(StoryGame::FrameMs);
-    G.Frame();
+    G.Step(StoryGame::FrameMs);
     const int Step = G.F().ActionStep;
     LastStep = Step;
     if (G.F().SceneActionIdle == 1) break;

@@ -1,13 +1,16 @@
 // The browser build played in Debian's headless Chromium through the real page, as a player
 // would: the title picture, the opening pictures, walking, saving and loading across a reload,
-// the music, and the robot's whole walkthrough on the demo page.
+// the music, a first visit over a slow line and a second one without a network, the saved game
+// as a file to and from the desktop game, the inventory on a touch screen, and the robot's
+// whole walkthrough on the demo page. The first visit's figures are printed, not asserted.
 //   node tests/web/run.mjs SITE_DIR [GAME_DIR]
 // GAME_DIR is the desktop build's game directory (default build/vornu), whose pictures the
 // canvas is compared with.
 import { test, before, after } from "node:test";
 import assert from "node:assert/strict";
-import { spawn } from "node:child_process";
-import { mkdtempSync, readFileSync, rmSync } from "node:fs";
+import { spawn, spawnSync } from "node:child_process";
+import { existsSync, mkdtempSync, readFileSync, readdirSync, rmSync, symlinkSync, writeFileSync }
+  from "node:fs";
 import { tmpdir } from "node:os";
 import { dirname, join, resolve } from "node:path";
 import { fileURLToPath } from "node:url";
@@ -55,9 +58,10 @@ function shown(file) {
 
 let server, address, browser, profile;
 const problems = [];  // console errors and page errors of every page
+const served = [];  // {status, bytes, path} of every response of the server, in order
 
 before(async () => {
-  server = spawn(process.execPath, [join(here, "../../web/serve.mjs"), site, "0"], {
+  server = spawn(process.execPath, [join(here, "../../web/serve.mjs"), site, "0", "--log"], {
     stdio: ["ignore", "pipe", "inherit"],
   });
   address = await new Promise((ok, fail) => {
@@ -66,6 +70,12 @@ before(async () => {
       out += d;
       const m = /serving (http:\/\/\S+?)\/?\s/.exec(out);
       if (m) ok(m[1]);
+      let nl;
+      while ((nl = out.indexOf("\n")) >= 0) {
+        const sent = /^sent (\d+) (\d+) (\S+)/.exec(out.slice(0, nl));
+        if (sent) served.push({ status: Number(sent[1]), bytes: Number(sent[2]), path: sent[3] });
+        out = out.slice(nl + 1);
+      }
     });
     server.on("exit", (code) => fail(new Error("the server stopped: " + code)));
   });
@@ -90,7 +100,7 @@ after(async () => {
 
 // Listens to the page's output before anything of it runs, and measures what the game sends
 // to the speakers: every node connected to the output is also connected to an analyser.
-async function openPage(page, path) {
+async function openPage(page, path, prepare = null) {
   page.on("console", (m) => {
     if (m.type() === "error") problems.push(`${path}: console: ${m.text()}`);
   });
@@ -103,10 +113,13 @@ async function openPage(page, path) {
       log(...a);
     };
     // Every picture handed to the page's canvas: an unchanged frame must not be uploaded.
+    // Pixels counts what was put: the dirty rectangle when one is given, else the image.
     window.vornuUploads = 0;
+    window.vornuUploadedPixels = 0;
     const put = CanvasRenderingContext2D.prototype.putImageData;
     CanvasRenderingContext2D.prototype.putImageData = function (...a) {
       ++window.vornuUploads;
+      window.vornuUploadedPixels += a.length >= 7 ? a[5] * a[6] : a[0].width * a[0].height;
       return put.apply(this, a);
     };
     window.vornuLoudness = 0;  // the largest RMS level measured so far
@@ -129,6 +142,7 @@ async function openPage(page, path) {
     };
   });
   await page.setViewport({ width: 1000, height: 700 });
+  if (prepare) await prepare(page);
   await page.goto(address + path, { waitUntil: "load" });
   await page.waitForFunction(() => window.vornuPage && window.vornuPage.state !== "loading",
     { timeout: 120000 });
@@ -269,6 +283,7 @@ test("the title picture, the opening pictures, a walk and a save", async () => {
   const target = floorPoint((before.x0 + before.x1) / 2);
   assert.equal(await uploadsWithin(page, 2000), 0, "uploads while Pukki stands still");
   const uploadsBeforeWalk = await page.evaluate(() => window.vornuUploads);
+  const pixelsBeforeWalk = await page.evaluate(() => window.vornuUploadedPixels);
   await click(page, target.x, target.y);
   await sleep(200);
   // Walk until the picture stops changing, then find Pukki's feet at the clicked point.
@@ -289,6 +304,10 @@ test("the title picture, the opening pictures, a walk and a save", async () => {
   const walked = Math.max(Math.abs(feetX - (before.x0 + before.x1) / 2), Math.abs(feetY - before.y1));
   const walkUploads = (await page.evaluate(() => window.vornuUploads)) - uploadsBeforeWalk;
   assert.ok(walkUploads >= walked / 2, `${walkUploads} uploads for a walk of ${walked} pixels`);
+  // A step changes Pukki's box and little else: only that travels, not the whole picture.
+  const walkPixels = (await page.evaluate(() => window.vornuUploadedPixels)) - pixelsBeforeWalk;
+  assert.ok(walkPixels / walkUploads < 320 * 200 / 8,
+    `${walkPixels} pixels put on the canvas in ${walkUploads} uploads during the walk`);
   assert.equal(await uploadsWithin(page, 1000), 0, "uploads after the walk");
 
   // Saving through the inventory keeps the game in the browser's storage.
@@ -333,6 +352,226 @@ test("a reload keeps the save, and loading it gives back the same game", async (
   await page.close();
 });
 
+// ---- The site as a first and a second visit ----
+
+const MB = 1e6;
+
+// Bytes on the wire of one page's own requests (headers included), as Chromium counts them;
+// what the service worker fetches is counted by the server.
+async function wireCounter(page) {
+  const cdp = await page.createCDPSession();
+  const bytes = new Map();
+  cdp.on("Network.dataReceived", (e) => bytes.set(e.requestId, (bytes.get(e.requestId) || 0) + e.encodedDataLength));
+  cdp.on("Network.loadingFinished", (e) => bytes.set(e.requestId, e.encodedDataLength));
+  await cdp.send("Network.enable");
+  return { cdp, total: () => [...bytes.values()].reduce((a, b) => a + b, 0) };
+}
+
+// The inventory's buttons, as the first test uses them.
+async function inventoryButton(page, x) {
+  await click(page, 160, 100, "right");
+  await sleep(400);
+  await click(page, x, 185);
+}
+
+test("a first visit over a slow line keeps the site, and a second one plays without a network", async () => {
+  const context = await browser.createBrowserContext();
+  try {
+    const page = await context.newPage();
+    let wire, opened;
+    const firstServed = served.length;
+    // Opened at 10 Mbit/s down with 40 ms there and back; the start is clicked at once.
+    await openPage(page, "/index.html", async () => {
+      wire = await wireCounter(page);
+      await wire.cdp.send("Network.emulateNetworkConditions",
+        { offline: false, latency: 40, downloadThroughput: 10e6 / 8, uploadThroughput: 10e6 / 8 });
+      opened = Date.now();
+    });
+    await waitForPicture(page, shown(join(gameDir, "sprites/alkukuva.bmp")), 1, "the title picture");
+    const titleMs = Date.now() - opened, titleBytes = wire.total();
+    // The songs arrive after the title; the title's tune starts when its song is in.
+    await page.waitForFunction(() => window.vornuLoudness > 0.01, { timeout: 30000 });
+    await page.waitForFunction(() => window.vornuPage.offline === "kept", { timeout: 60000 });
+    // A browser may offer to install the game (manifest, icons, worker); only this test's
+    // private window stands in the way.
+    const install = await wire.cdp.send("Page.getInstallabilityErrors");
+    assert.deepEqual(install.installabilityErrors.map((e) => e.errorId).filter((e) => e !== "in-incognito"), []);
+    const pageBytes = wire.total();
+    const visit = served.slice(firstServed);
+    const serverBytes = visit.reduce((a, r) => a + r.bytes, 0);
+    console.log(`# first visit at 10 Mbit/s, 40 ms: title picture after ${(titleMs / 1000).toFixed(2)} s ` +
+      `(target 3 s), ${(titleBytes / MB).toFixed(2)} MB before it (target 1.5 MB), ` +
+      `${(Math.max(pageBytes, serverBytes) / MB).toFixed(2)} MB in all (target 3 MB; the page ` +
+      `${(pageBytes / MB).toFixed(2)} MB, the server sent ${(serverBytes / MB).toFixed(2)} MB in ` +
+      `${visit.length} responses, ${visit.filter((r) => r.status === 304).length} of them "not modified")`);
+    // Every file reached the page once: keeping the site for offline play downloads nothing twice.
+    const full = visit.filter((r) => r.status === 200 && r.bytes > 100000).map((r) => r.path);
+    assert.deepEqual(full, [...new Set(full)], "large files sent twice");
+    await page.close();
+
+    // The second visit: no network at all, and the server hears nothing.
+    const offline = await context.newPage();
+    await offline.setOfflineMode(true);
+    const before = served.length;
+    await openPage(offline, "/index.html");
+    await waitForPicture(offline, shown(join(gameDir, "sprites/alkukuva.bmp")), 1, "the title picture offline");
+    await offline.waitForFunction(() => window.vornuLoudness > 0.01, { timeout: 20000 });
+    const background = await intoSceneOne(offline);
+    await sleep(500);
+    const home = changedBox(await canvasPixels(offline), background, { x: 0, y: 0 });
+    const key = "vornu:/vornu/savegame.dat";
+    await offline.evaluate((k) => localStorage.removeItem(k), key);
+    await inventoryButton(offline, 160);  // save
+    await offline.waitForFunction((k) => localStorage.getItem(k), { timeout: 10000 }, key);
+    await sleep(3000);
+    // Walk away, then loading brings Pukki back.
+    const away = floorPoint((home.x0 + home.x1) / 2);
+    await click(offline, away.x, away.y);
+    let last = null;
+    for (let i = 0; i < 200; ++i) {
+      await sleep(150);
+      const box = changedBox(await canvasPixels(offline), background, away);
+      if (last && JSON.stringify(box) === JSON.stringify(last)) break;
+      last = box;
+    }
+    assert.ok(last && Math.abs(last.y1 - home.y1) + Math.abs(last.x0 - home.x0) > 10, "Pukki walked away");
+    await inventoryButton(offline, 60);  // load
+    await sleep(3000);
+    const back = changedBox(await canvasPixels(offline), background, { x: 60, y: 185 });
+    assert.ok(back && Math.abs(back.x0 - home.x0) <= 4 && Math.abs(back.y1 - home.y1) <= 4,
+      `Pukki at ${JSON.stringify(back)} after loading, saved at ${JSON.stringify(home)}`);
+    // Only the browser's own look for a new version of the worker may try the network.
+    assert.deepEqual(served.slice(before).filter((r) => r.path !== "/sw.js"), [],
+      "requests that reached the server while offline");
+    await offline.close();
+  } finally {
+    await context.close();
+  }
+});
+
+// A folder with the desktop build's game data, where its robot saves or loads.
+function nativeFolder() {
+  const dir = mkdtempSync(join(tmpdir(), "vornu-native-"));
+  for (const d of ["scenes", "sprites", "items", "music"]) symlinkSync(join(gameDir, d), join(dir, d));
+  return dir;
+}
+
+// The desktop game's short save run in Dir: saves there, or loads the save that is there.
+function nativeSaveRun(dir) {
+  const run = spawnSync(join(gameDir, "vornu-demo"), ["--save-run", "--fast"], {
+    cwd: dir, encoding: "utf8", timeout: 120000,
+    env: { ...process.env, SDL_VIDEODRIVER: "dummy", SDL_AUDIODRIVER: "dummy" },
+  });
+  const said = /demo: (saved|loaded): (.*) in /.exec(run.stderr + run.stdout);
+  assert.equal(run.status, 0, "the desktop game's save run: " + run.stderr.slice(-400));
+  assert.ok(said, "the desktop game's save run said what it did: " + run.stderr.slice(-400));
+  return { did: said[1], game: said[2] };
+}
+
+const latin1 = (buffer) => Buffer.from(buffer).toString("latin1");
+
+test("the saved game as a file: from the desktop game, back to it, and a broken file refused", async () => {
+  const desktop = nativeFolder(), back = nativeFolder();
+  const downloads = mkdtempSync(join(tmpdir(), "vornu-downloads-"));
+  const context = await browser.createBrowserContext();
+  try {
+    const made = nativeSaveRun(desktop);
+    assert.equal(made.did, "saved");
+    const file = join(desktop, "savegame.dat");
+    const page = await context.newPage();
+    await openPage(page, "/index.html");
+    const key = "vornu:/vornu/savegame.dat";
+    const stored = () => page.evaluate((k) => localStorage.getItem(k), key);
+    const offer = async (path) => {
+      await page.evaluate(() => { document.getElementById("notice").hidden = true; });
+      await (await page.$("#save-input")).uploadFile(path);
+      await page.waitForFunction(() => !document.getElementById("notice").hidden, { timeout: 10000 });
+      return page.evaluate(() => document.getElementById("notice").textContent);
+    };
+    // The desktop's file becomes the stored save, byte for byte.
+    assert.doesNotMatch(await offer(file), /not a saved game/);
+    assert.equal(await stored(), latin1(readFileSync(file)));
+
+    // Files the game would refuse leave it as it was, and the page says what is wrong.
+    const lines = latin1(readFileSync(file)).split("\r\n");
+    const broken = [
+      { change: (l) => { l[3] = "14"; }, want: /line 4: scene 14 is outside 1\.\.13/ },
+      { change: (l) => { l[3004] = "0"; }, want: /line 3005: carried item 1 of 1 is empty/ },
+      { change: (l) => { l[1] = "12x"; }, want: /line 2: Pukki's x "12x" is not an integer/ },
+      { change: (l) => l.splice(2000), want: /2000 lines instead of 3018/ },
+    ];
+    for (const b of broken) {
+      const copy = lines.slice();
+      b.change(copy);
+      const path = join(downloads, "broken.dat");
+      writeFileSync(path, Buffer.from(copy.join("\r\n"), "latin1"));
+      const said = await offer(path);
+      assert.match(said, /broken\.dat is not a saved game of Vornu/);
+      assert.match(said, b.want);
+      assert.equal(await stored(), latin1(readFileSync(file)), "the stored save after " + b.want);
+    }
+    assert.match(await offer(join(site, "icons/vornu-32.png")), /not a saved game of Vornu/);
+
+    // Loaded in the game: the desktop's scene, and saving again writes the same file.
+    await intoSceneOne(page);
+    await inventoryButton(page, 60);  // load
+    await waitForPicture(page, shown(join(gameDir, "scenes/scene2.bmp")), 0.8, "the desktop's scene 2");
+    await sleep(3000);  // "Peli ladattu." goes
+    await page.evaluate((k) => localStorage.setItem(k, "x"), key);
+    await inventoryButton(page, 160);  // save
+    await page.waitForFunction((k) => localStorage.getItem(k) !== "x", { timeout: 10000 }, key);
+    assert.equal(await stored(), latin1(readFileSync(file)));
+
+    // The page's "save to a file" gives the game's file, which the desktop game loads.
+    const cdp = await page.createCDPSession();
+    await cdp.send("Browser.setDownloadBehavior",
+      { behavior: "allow", downloadPath: downloads, browserContextId: context.id });
+    await page.click("#save-file");
+    const got = join(downloads, "savegame.dat");
+    for (let i = 0; i < 100 && !existsSync(got); ++i) await sleep(100);
+    assert.deepEqual(readdirSync(downloads).filter((f) => f.startsWith("savegame")), ["savegame.dat"]);
+    assert.equal(latin1(readFileSync(got)), await page.evaluate(() =>
+      String.fromCharCode(...window.Module.FS.readFile("/vornu/savegame.dat"))));
+    writeFileSync(join(back, "savegame.dat"), readFileSync(got));
+    const loaded = nativeSaveRun(back);
+    assert.deepEqual([loaded.did, loaded.game], ["loaded", made.game]);
+    await page.close();
+  } finally {
+    await context.close();
+    for (const d of [desktop, back, downloads]) rmSync(d, { recursive: true, force: true });
+  }
+});
+
+test("on a touch screen one finger opens the inventory, and an upright phone is asked to turn", async () => {
+  const context = await browser.createBrowserContext();
+  try {
+    const page = await context.newPage();
+    await page.emulate({ userAgent: await browser.userAgent(),
+      viewport: { width: 800, height: 400, isMobile: true, hasTouch: true, isLandscape: true } });
+    await openPage(page, "/index.html");
+    const shownNow = (id) => page.evaluate((id) =>
+      getComputedStyle(document.getElementById(id)).display !== "none", id);
+    assert.equal(await shownNow("inventory"), false, "the inventory button before a touch");
+    await page.touchscreen.tap(500, 5);
+    assert.equal(await shownNow("inventory"), true, "the inventory button after a touch");
+    assert.equal(await shownNow("turn"), false);
+    await intoSceneOne(page);
+    const key = "vornu:/vornu/savegame.dat";
+    await page.evaluate((k) => localStorage.removeItem(k), key);
+    // The inventory's save button is only there once the button beside the canvas opened it.
+    await page.tap("#inventory");
+    await sleep(500);
+    const p = await pagePoint(page, 160, 185);
+    await page.touchscreen.tap(p.x, p.y);
+    await page.waitForFunction((k) => localStorage.getItem(k), { timeout: 10000 }, key);
+    await page.setViewport({ width: 400, height: 800, isMobile: true, hasTouch: true });
+    assert.equal(await shownNow("turn"), true);
+    await page.close();
+  } finally {
+    await context.close();
+  }
+});
+
 test("the robot plays the whole game on the demo page to the credits", { timeout: 1500000 }, async () => {
   const page = await browser.newPage();
   await openPage(page, "/demo.html?fast");
@@ -371,6 +610,8 @@ test("a missing file or a browser without WebAssembly is named on the page", asy
         r.continue();
       }
     });
+    // What the site's service worker answers never reaches the interception.
+    await page.setBypassServiceWorker(true);
     if (!c.missing) await page.evaluateOnNewDocument(() => { delete window.WebAssembly; });
     await page.goto(address + "/index.html", { waitUntil: "load" });
     await page.waitForFunction(() => window.vornuPage && window.vornuPage.state === "failed",

@@ -4,27 +4,13 @@
 #include <stdexcept>
 #include <string>
 
+#include "engine/GXLibStream.h"
+
 namespace vornu::gxlib {
 namespace {
 
 // Pictures larger than this on either side are not library images but damaged headers.
 constexpr std::int64_t kMaxSide = 8192;
-
-std::uint32_t Get16(std::span<const std::uint8_t> b, std::size_t at) {
-  return static_cast<std::uint32_t>(b[at] | b[at + 1] << 8);
-}
-std::uint32_t Get32(std::span<const std::uint8_t> b, std::size_t at) {
-  return Get16(b, at) | Get16(b, at + 2) << 16;
-}
-
-void Put16(std::vector<std::uint8_t>& o, std::uint32_t v) {
-  o.push_back(static_cast<std::uint8_t>(v));
-  o.push_back(static_cast<std::uint8_t>(v >> 8));
-}
-void Put32(std::vector<std::uint8_t>& o, std::uint32_t v) {
-  Put16(o, v & 0xFFFF);
-  Put16(o, v >> 16);
-}
 
 [[noreturn]] void Fail(const std::string& what) {
   throw std::runtime_error(what);
@@ -68,26 +54,28 @@ void DecodeRle8(std::span<const std::uint8_t> rle, int w, int h, std::vector<std
 Bitmap8 ParseBitmap8(std::span<const std::uint8_t> f) {
   if (f.size() < 2 || f[0] != 'B' || f[1] != 'M') Fail("not a Windows bitmap (no \"BM\" mark)");
   if (f.size() < 14 + 12) Fail("bitmap header is cut short");
-  const std::uint32_t offBits = Get32(f, 10);
-  const std::uint32_t hdr = Get32(f, 14);
+  TGXByteReader head(f.subspan(10));
+  const std::uint32_t offBits = head.U32("pixel data offset");
+  const std::uint32_t hdr = head.U32("header size");
   if (hdr != 12 && hdr < 40) Fail("unknown bitmap header size " + std::to_string(hdr));
   if (14 + static_cast<std::uint64_t>(hdr) > f.size()) Fail("bitmap header is cut short");
   std::int64_t width, height;
   std::uint32_t planes, bits, compression = 0, used = 0;
   std::size_t entryBytes = 4;
   if (hdr == 12) {
-    width = Get16(f, 18);
-    height = static_cast<std::int16_t>(Get16(f, 20));
-    planes = Get16(f, 22);
-    bits = Get16(f, 24);
+    width = head.U16("width");
+    height = static_cast<std::int16_t>(head.U16("height"));
+    planes = head.U16("planes");
+    bits = head.U16("bits per pixel");
     entryBytes = 3;
   } else {
-    width = static_cast<std::int32_t>(Get32(f, 18));
-    height = static_cast<std::int32_t>(Get32(f, 22));
-    planes = Get16(f, 26);
-    bits = Get16(f, 28);
-    compression = Get32(f, 30);
-    used = Get32(f, 46);
+    width = head.I32("width");
+    height = head.I32("height");
+    planes = head.U16("planes");
+    bits = head.U16("bits per pixel");
+    compression = head.U32("compression");
+    head.Block(12, "image size and resolution");
+    used = head.U32("colours used");
   }
   if (bits != 8) {
     Fail("is a " + std::to_string(bits) +
@@ -159,20 +147,13 @@ std::vector<std::uint8_t> EncodeBitmap8(int width, int height,
   o.reserve(offBits + dataSize);
   o.push_back('B');
   o.push_back('M');
-  Put32(o, offBits + dataSize);
-  Put32(o, 0);
-  Put32(o, offBits);
-  Put32(o, 40);
-  Put32(o, static_cast<std::uint32_t>(width));
-  Put32(o, static_cast<std::uint32_t>(height));
-  Put16(o, 1);
-  Put16(o, 8);
-  Put32(o, 0);
-  Put32(o, dataSize);
-  Put32(o, 2835);
-  Put32(o, 2835);
-  Put32(o, 256);
-  Put32(o, 0);
+  TGXByteWriter out(o);
+  for (std::uint32_t v : {offBits + dataSize, 0u, offBits, 40u}) out.U32(v);
+  out.I32(width);
+  out.I32(height);
+  out.U16(1);
+  out.U16(8);
+  for (std::uint32_t v : {0u, dataSize, 2835u, 2835u, 256u, 0u}) out.U32(v);
   for (const TGXPaletteEntry& e : palette) {
     o.push_back(e.Blue);
     o.push_back(e.Green);

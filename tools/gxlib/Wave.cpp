@@ -5,23 +5,11 @@
 #include <stdexcept>
 #include <string>
 
+#include "engine/GXLibStream.h"
+
 namespace vornu::gxlib {
 namespace {
 
-std::uint32_t Get16(std::span<const std::uint8_t> b, std::size_t at) {
-  return static_cast<std::uint32_t>(b[at] | b[at + 1] << 8);
-}
-std::uint32_t Get32(std::span<const std::uint8_t> b, std::size_t at) {
-  return Get16(b, at) | Get16(b, at + 2) << 16;
-}
-void Put16(std::vector<std::uint8_t>& o, std::uint32_t v) {
-  o.push_back(static_cast<std::uint8_t>(v));
-  o.push_back(static_cast<std::uint8_t>(v >> 8));
-}
-void Put32(std::vector<std::uint8_t>& o, std::uint32_t v) {
-  Put16(o, v & 0xFFFF);
-  Put16(o, v >> 16);
-}
 void PutId(std::vector<std::uint8_t>& o, const char* id) {
   for (int i = 0; i < 4; ++i) o.push_back(static_cast<std::uint8_t>(id[i]));
 }
@@ -44,7 +32,7 @@ Wave ParseWave(std::span<const std::uint8_t> f) {
   std::optional<std::span<const std::uint8_t>> data;
   std::size_t at = 12;
   while (at + 8 <= f.size() && !(format && data)) {
-    const std::uint32_t size = Get32(f, at + 4);
+    const std::uint32_t size = TGXByteReader(f.subspan(at + 4, 4)).U32("chunk size");
     const std::string id(reinterpret_cast<const char*>(f.data() + at), 4);
     if (size > f.size() - at - 8) {
       Fail("chunk \"" + id + "\" claims " + std::to_string(size) + " bytes, only " +
@@ -54,16 +42,18 @@ Wave ParseWave(std::span<const std::uint8_t> f) {
     if (id == "fmt ") {
       if (size < 16) Fail("format chunk of " + std::to_string(size) + " bytes (at least 16)");
       TGXWaveFormat w;
-      w.FormatTag = static_cast<std::uint16_t>(Get16(body, 0));
-      w.Channels = static_cast<std::uint16_t>(Get16(body, 2));
-      w.SamplesPerSec = Get32(body, 4);
-      w.AvgBytesPerSec = Get32(body, 8);
-      w.BlockAlign = static_cast<std::uint16_t>(Get16(body, 12));
-      w.BitsPerSample = static_cast<std::uint16_t>(Get16(body, 14));
+      TGXByteReader in(body);
+      w.FormatTag = in.U16("format tag");
+      w.Channels = in.U16("channels");
+      w.SamplesPerSec = in.U32("sample rate");
+      w.AvgBytesPerSec = in.U32("byte rate");
+      w.BlockAlign = in.U16("block alignment");
+      w.BitsPerSample = in.U16("bits per sample");
       if (w.FormatTag == 0xFFFE) {
         // The extensible form names its real format in the first two bytes of a GUID.
         if (size < 40) Fail("extensible format chunk of " + std::to_string(size) + " bytes");
-        w.FormatTag = static_cast<std::uint16_t>(Get16(body, 24));
+        in.Block(8, "extension");
+        w.FormatTag = in.U16("format GUID");
       }
       format = w;
     } else if (id == "data") {
@@ -101,19 +91,20 @@ std::vector<std::uint8_t> EncodeWave(const TGXWaveFormat& w, std::span<const std
   std::vector<std::uint8_t> o;
   const auto size = static_cast<std::uint32_t>(data.size());
   o.reserve(44 + data.size() + 1);
+  TGXByteWriter out(o);
   PutId(o, "RIFF");
-  Put32(o, 4 + 8 + 16 + 8 + size + (size & 1));
+  out.U32(4 + 8 + 16 + 8 + size + (size & 1));
   PutId(o, "WAVE");
   PutId(o, "fmt ");
-  Put32(o, 16);
-  Put16(o, w.FormatTag);
-  Put16(o, w.Channels);
-  Put32(o, w.SamplesPerSec);
-  Put32(o, w.AvgBytesPerSec);
-  Put16(o, w.BlockAlign);
-  Put16(o, w.BitsPerSample);
+  out.U32(16);
+  out.U16(w.FormatTag);
+  out.U16(w.Channels);
+  out.U32(w.SamplesPerSec);
+  out.U32(w.AvgBytesPerSec);
+  out.U16(w.BlockAlign);
+  out.U16(w.BitsPerSample);
   PutId(o, "data");
-  Put32(o, size);
+  out.U32(size);
   o.insert(o.end(), data.begin(), data.end());
   if (size & 1) o.push_back(0);
   return o;

@@ -20,7 +20,6 @@
 #include <stdexcept>
 #include <vector>
 
-#include "app/demo/ScratchDir.h"
 #include "app/demo/Walkthrough.h"
 #include "engine/GX.h"
 #include "game/Unit1.h"
@@ -28,6 +27,8 @@
 #include "platform/Forms.h"
 #include "platform/Text1252.h"
 #include "platform/Timers.h"
+#include "tests/support/FixtureGame.h"
+#include "tests/support/HeadlessGame.h"
 
 namespace monkey {
 
@@ -102,11 +103,12 @@ class Monkey {
 
   Result Play() {
     const auto Start = std::chrono::steady_clock::now();
-    walkthrough::ScratchDir Scratch(opt_.Data, "vornu-monkey");
-    Application->Initialize();
+    // A folder of its own for the save file.
+    const support::TGameCopy Scratch(opt_.Data);
+    const support::TCurrentDir InScratch(Scratch.Path());
     try {
       while (seen_.Inputs < opt_.Inputs && failure_.empty()) {
-        if (!form_ || form_->Closed()) NewGame();
+        if (!game_ || F().Closed()) NewGame();
         if (!failure_.empty()) break;
         Tick();
       }
@@ -114,7 +116,7 @@ class Monkey {
       Fail(std::string("the monkey itself stopped: ") + vornu::Cp1252ToUtf8(E.what()));
     }
     NoteProgress();
-    form_.reset();
+    game_.reset();
     seen_.WallSeconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - Start).count();
     Result R;
@@ -127,15 +129,15 @@ class Monkey {
  private:
   // ---- Games ----
   void NewGame() {
-    if (form_) {
-      if (form_->EndingActive == 1 || form_->EndingStep >= 5) {
+    if (game_) {
+      if (F().EndingActive == 1 || F().EndingStep >= 5) {
         ++seen_.Credits;
       } else {
         ++seen_.Quits;
       }
     }
     NoteProgress();
-    form_.reset();
+    game_.reset();
     plan_.clear();
     held_ = {false, false, false};
     scriptSince_.reset();
@@ -145,13 +147,10 @@ class Monkey {
     burstPercent_ = rng_.Int(3, 12);
     gesturePercent_ = rng_.Int(15, 35);
     strayChance_ = rng_.Int(5, 30) / 1000.0;
-    TForm1Settings S;
     const bool Large = rng_.Chance(0.7);  // mostly the vornu build, sometimes vornu-lowres
-    S.LargeDisplay = S.HalveMouse = S.ClearBack = Large;
-    form_ = std::make_unique<TForm1>(S);
-    Application->SetMainForm(form_.get());
-    if (!form_->StartupError.empty()) {
-      Fail("the game did not start: " + vornu::Cp1252ToUtf8(form_->StartupError));
+    game_ = std::make_unique<support::TGame>(fs::path(), support::Display(Large));
+    if (!F().StartupError.empty()) {
+      Fail("the game did not start: " + vornu::Cp1252ToUtf8(F().StartupError));
       return;
     }
     // Everything that reaches the application's handler is noted, then handled as usual.
@@ -168,8 +167,8 @@ class Monkey {
   // the save file); the built data and the game's own saves give none, so none is expected.
   static bool RaisedByDesign(const std::exception&) { return false; }
 
-  TForm1& F() { return *form_; }
-  vornu::ManualClock& Clock() { return clock_.clock(); }
+  TForm1& F() { return game_->F(); }
+  vornu::ManualClock& Clock() { return game_->Clock(); }
 
   // ---- One input ----
   void Tick() {
@@ -279,9 +278,8 @@ class Monkey {
   // Time passes and the timers fire, but the next input comes before the next frame.
   void Timers(std::uint32_t Ms) {
     Input("timers +" + std::to_string(Ms) + " ms", [&] {
-      Clock().Advance(Ms);
       seen_.GameMs += Ms;
-      Application->ProcessTimers();
+      game_->Timers(Ms);
     });
   }
 
@@ -291,17 +289,15 @@ class Monkey {
     const long Index = seen_.Inputs++;
     std::string Line =
         "#" + std::to_string(Index) + " t=" + std::to_string(seen_.GameMs) + " " + What;
-    const bool WasSpeaking = F().SpeechActive == 1;
     try {
       Deliver();
     } catch (const std::exception& E) {
       Application->HandleException(Application, E);
     }
     if (!F().Closed()) {
-      if (F().SpeechActive == 1 && (!WasSpeaking || !(F().CurrentSpeech == lastSpeech_))) {
-        ++seen_.Speeches;
-      }
-      lastSpeech_ = F().CurrentSpeech;
+      const std::size_t Before = game_->Speeches().size();
+      game_->Notice();
+      seen_.Speeches += static_cast<long>(game_->Speeches().size() - Before);
     }
     if (opt_.TraceFrom >= 0 && Index >= opt_.TraceFrom) {
       std::printf("%s  | %s\n", Line.c_str(), State().c_str());
@@ -316,7 +312,7 @@ class Monkey {
       seen_.WallSeconds =
           std::chrono::duration<double>(std::chrono::steady_clock::now() - started_).count();
       std::string Now = "  now: " + State();
-      if (form_ && !F().Closed() && F().IntroActive == 0) {
+      if (game_ && !F().Closed() && F().IntroActive == 0) {
         const Goal G = NextGoal();
         Now += "; next goal: scene " + std::to_string(G.Scene) + " hotspot " +
                std::to_string(G.Hotspot) + " item " + std::to_string(G.Item);
@@ -414,7 +410,7 @@ class Monkey {
   }
 
   void NoteProgress() {
-    if (!form_ || form_->Closed()) return;
+    if (!game_ || F().Closed()) return;
     for (long S = 1; S <= 20; ++S)
       for (long K = 1; K <= 100; ++K)
         if (F().SceneFlags[S][K] != 0)
@@ -468,7 +464,7 @@ class Monkey {
   }
 
   std::string State() {
-    if (!form_ || F().Closed()) return "game closed";
+    if (!game_ || F().Closed()) return "game closed";
     const TForm1& G = F();
     std::ostringstream S;
     S << "scene " << G.CurrentScene
@@ -599,12 +595,12 @@ class Monkey {
   void GlideTo(Where To) {
     const int Steps = rng_.Int(0, 2);
     for (int I = 1; I <= Steps; ++I) {
-      const int Parts = Steps + 1 - I + 1;
-      Add(Kind::Move, [this, To, Parts]() -> std::optional<Point> {
+      const int Legs = Steps + 1 - I + 1;
+      Add(Kind::Move, [this, To, Legs]() -> std::optional<Point> {
         const std::optional<Point> P = To();
         if (!P) return std::nullopt;
-        return Point{pointer_.X + (P->X - pointer_.X) / Parts,
-                     pointer_.Y + (P->Y - pointer_.Y) / Parts};
+        return Point{pointer_.X + (P->X - pointer_.X) / Legs,
+                     pointer_.Y + (P->Y - pointer_.Y) / Legs};
       });
     }
     Add(Kind::Move, To);
@@ -882,8 +878,7 @@ class Monkey {
 
   Options opt_;
   Rng rng_;
-  vornu::ManualClockScope clock_;
-  std::unique_ptr<TForm1> form_;
+  std::unique_ptr<support::TGame> game_;
   std::deque<Step> plan_;
   std::array<bool, 3> held_{};
   Point pointer_{160, 100};
@@ -897,7 +892,6 @@ class Monkey {
   int gesturePercent_ = 28;
   double strayChance_ = 0.02;
   std::chrono::steady_clock::time_point started_ = std::chrono::steady_clock::now();
-  SayStr lastSpeech_;
   Figures seen_;
   std::string failure_;
 };
