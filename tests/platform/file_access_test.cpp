@@ -7,11 +7,10 @@
 
 #include <chrono>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <thread>
 
 #include "platform/FileAccess.h"
+#include "tests/support/ScratchTest.h"
 
 namespace fs = std::filesystem;
 using testing::HasSubstr;
@@ -19,24 +18,9 @@ using vornu::EFileAccess;
 
 namespace {
 
-class FileAccess : public ::testing::Test {
+class FileAccess : public support::TScratchTest {
  protected:
-  void SetUp() override {
-    std::string Name = (fs::temp_directory_path() / "vornu-files-XXXXXX").string();
-    ASSERT_NE(::mkdtemp(Name.data()), nullptr);
-    Dir = Name;
-  }
-  void TearDown() override { fs::remove_all(Dir); }
-  std::string Write(const std::string& Name, const std::string& Bytes) {
-    std::ofstream(Dir / Name, std::ios::binary) << Bytes;
-    return (Dir / Name).string();
-  }
-  static std::string Contents(const fs::path& Path) {
-    std::ifstream In(Path, std::ios::binary);
-    std::ostringstream S;
-    S << In.rdbuf();
-    return S.str();
-  }
+  static std::string Contents(const fs::path& Path) { return support::ReadFile(Path); }
   // The fault and message of reading Path with the limit; empty message when it was read.
   static std::pair<EFileAccess::TFault, std::string> Refusal(const std::string& Path,
                                                              std::size_t Limit) {
@@ -47,7 +31,7 @@ class FileAccess : public ::testing::Test {
     }
     return {EFileAccess::TFault::Read, ""};
   }
-  fs::path Dir;
+  const fs::path& Dir = dir_.Path();
 };
 
 TEST_F(FileAccess, ReadsUpToItsLimitAndRefusesTheRestNamingTheFile) {
