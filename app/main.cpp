@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "game/Unit1.h"
+#include "platform/Application.h"
 #include "platform/Forms.h"
 #include "platform/Text1252.h"
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "engine/SuperTimer.h"
+#include "platform/Application.h"
 #include "platform/Clock.h"
 #include "platform/Forms.h"
 
@@ -45,7 +46,8 @@ void BM_FrameTimer200TicksOf50ms(benchmark::State& state) {
     due = timer.NextTick();
     Application->SetMainForm(nullptr);
     Application->Run();
-    const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+    const double wall =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
     cpuShare = (CpuSeconds(RUSAGE_SELF) - cpu0) / wall * 100.0;
   }
   std::sort(lateMs.begin(), lateMs.end());

@@ -1,11 +1,13 @@
 #include "engine/GX.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 
 #include "platform/Forms.h"
 #include "platform/MessageBox.h"
 #include "platform/PixelConvert.h"
+#include "platform/Text1252.h"
 #include "platform/Trace.h"
 
 TPoint DisplayModeSize(TDisplayMode Mode) {
@@ -32,15 +34,24 @@ TGXCanvas::TGXCanvas(TGXSurface* Surface) : surface_(Surface) {
   if (!Surface) throw EGXCanvas("Cannot create canvas for NIL surface");
 }
 
-TGXCanvas::~TGXCanvas() { Release(); }
+TGXCanvas::~TGXCanvas() {
+  Release();
+}
 
-TPixelView TGXCanvas::AcquirePixels() { return surface_->View(); }
+TPixelView TGXCanvas::AcquirePixels() {
+  return surface_->View();
+}
 
 void TGXCanvas::ReleasePixels() {}
 
 // ---- Surfaces ----
 
 namespace {
+
+// Messages are Windows-1252 like every text of the game; the terminal reads UTF-8.
+void PrintError(const std::exception& e) {
+  std::fprintf(stderr, "vornu: %s\n", vornu::Cp1252ToUtf8(e.what()).c_str());
+}
 
 TPixelFormat FormatOfDepth(int Depth) {
   switch (Depth) {
@@ -64,8 +75,7 @@ TGXSurface::TGXSurface(TGXScreen& Screen, int Width, int Height)
 TGXSurface::TGXSurface(TGXScreen& Screen, Kind K, int Width, int Height)
     : screen_(&Screen), format_(Screen.Format()) {
   const int bpp = BytesPerPixel(format_);
-  if (Width < 1 || Height < 1 ||
-      static_cast<long long>(Width) * Height * bpp > kMaxSurfaceBytes) {
+  if (Width < 1 || Height < 1 || static_cast<long long>(Width) * Height * bpp > kMaxSurfaceBytes) {
     switch (K) {
       case Kind::Memory:
         throw EGXSurface("Could not create memory surface (" + std::to_string(Width) + ", " +
@@ -88,7 +98,9 @@ TGXSurface::TGXSurface(TGXScreen& Screen, Kind K, int Width, int Height)
   Canvas = std::make_unique<TGXCanvas>(this);
 }
 
-TGXSurface::~TGXSurface() { Canvas.reset(); }
+TGXSurface::~TGXSurface() {
+  Canvas.reset();
+}
 
 void TGXSurface::SetClipRect(const TRect& Clip) {
   clip_ = Rect(std::clamp(Clip.Left, 0, width_), std::clamp(Clip.Top, 0, height_),
@@ -127,8 +139,8 @@ void TGXSurface::Draw(int X, int Y, TGXSurface& Source, bool Transparent) {
     const std::uint8_t* in = Source.pixels_.data() +
                              static_cast<std::size_t>(sy + (y - t)) * Source.pitch_ +
                              static_cast<std::size_t>(sx) * bpp;
-    std::uint8_t* out = pixels_.data() + static_cast<std::size_t>(y) * pitch_ +
-                        static_cast<std::size_t>(l) * bpp;
+    std::uint8_t* out =
+        pixels_.data() + static_cast<std::size_t>(y) * pitch_ + static_cast<std::size_t>(l) * bpp;
     if (!Transparent) {
       std::memmove(out, in, static_cast<std::size_t>(w) * bpp);
       continue;
@@ -199,14 +211,20 @@ std::uint8_t* TGXSurface::Lock() {
   return locked_;
 }
 
-void TGXSurface::Unlock() { locked_ = nullptr; }
+void TGXSurface::Unlock() {
+  locked_ = nullptr;
+}
 
 std::uint32_t TGXSurface::Pixel(int X, int Y) const {
   if (X < 0 || Y < 0 || X >= width_ || Y >= height_) {
     throw EGXSurface("pixel (" + std::to_string(X) + ", " + std::to_string(Y) +
                      ") outside the surface");
   }
-  const TPixelView v{const_cast<std::uint8_t*>(pixels_.data()), width_, height_, pitch_, format_,
+  const TPixelView v{const_cast<std::uint8_t*>(pixels_.data()),
+                     width_,
+                     height_,
+                     pitch_,
+                     format_,
                      &screen_->Palette32()};
   return ReadPixel(v, X, Y);
 }
@@ -244,10 +262,16 @@ TGXScreen::~TGXScreen() {
   }
 }
 
-int TGXScreen::Width() const { return initialized_ ? width_ : DisplayModeSize(displayMode_).X; }
-int TGXScreen::Height() const { return initialized_ ? height_ : DisplayModeSize(displayMode_).Y; }
+int TGXScreen::Width() const {
+  return initialized_ ? width_ : DisplayModeSize(displayMode_).X;
+}
+int TGXScreen::Height() const {
+  return initialized_ ? height_ : DisplayModeSize(displayMode_).Y;
+}
 
-TPixelFormat TGXScreen::Format() const { return FormatOfDepth(colorDepth_); }
+TPixelFormat TGXScreen::Format() const {
+  return FormatOfDepth(colorDepth_);
+}
 
 void TGXScreen::Loaded() {
   if (windowMode_ || !form_) return;
@@ -318,7 +342,7 @@ void TGXScreen::SetUp() {
       if (windowStretch_) form_->SetClientSize(formWidth_, formHeight_);
     }
   } catch (const std::exception& e) {
-    std::fprintf(stderr, "vornu: %s\n", e.what());
+    PrintError(e);
     CleanUp();
     throw EGXScreen("Set Display Mode Failed");
   }
@@ -344,10 +368,10 @@ void TGXScreen::SetUp() {
 namespace {
 
 // The colours a palette display reserves at both ends.
-constexpr std::uint32_t kStaticColours[20] = {
-    0x000000, 0x800000, 0x008000, 0x808000, 0x000080, 0x800080, 0x008080,
-    0xC0C0C0, 0xC0DCC0, 0xA6CAF0, 0xFFFBF0, 0xA0A0A4, 0x808080, 0xFF0000,
-    0x00FF00, 0xFFFF00, 0x0000FF, 0xFF00FF, 0x00FFFF, 0xFFFFFF};
+constexpr std::uint32_t kStaticColours[20] = {0x000000, 0x800000, 0x008000, 0x808000, 0x000080,
+                                              0x800080, 0x008080, 0xC0C0C0, 0xC0DCC0, 0xA6CAF0,
+                                              0xFFFBF0, 0xA0A0A4, 0x808080, 0xFF0000, 0x00FF00,
+                                              0xFFFF00, 0x0000FF, 0xFF00FF, 0x00FFFF, 0xFFFFFF};
 
 TPaletteEntry SystemEntry(int Index) {
   std::uint32_t rgb = 0;
@@ -386,7 +410,6 @@ void TGXScreen::SetPalette(const TPaletteEntries& Entries) {
     palette32_[i] = (static_cast<std::uint32_t>(Entries[i].peRed) << 16) |
                     (static_cast<std::uint32_t>(Entries[i].peGreen) << 8) | Entries[i].peBlue;
   }
-  paletteCreated_ = true;
 }
 
 void TGXScreen::Flip() {
@@ -468,7 +491,9 @@ void TGXScreen::WaitForVerticalBlank() {
   if (!initialized_) throw EGXScreen("WaitForVericalBlankError");
 }
 
-void TGXScreen::Trace(const std::string& Text) { TraceLine(Text); }
+void TGXScreen::Trace(const std::string& Text) {
+  TraceLine(Text);
+}
 
 void TGXScreen::AppException(TObject*, const std::exception& E) {
   if (beepOnException_) MessageBeep(0);
@@ -520,14 +545,13 @@ void TGXScreen::CleanUp() {
     try {
       OnCleanUp(this);
     } catch (const std::exception& e) {
-      std::fprintf(stderr, "vornu: %s\n", e.what());
+      PrintError(e);
     }
   }
   images_.clear();
   tiles_.clear();
   front_.reset();
   back_.reset();
-  paletteCreated_ = false;
   if (hooksInstalled_) {
     Application->OnException = nullptr;
     Application->OnMessage = nullptr;

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/Application.h"
 #include "platform/Classes.h"
 #include "platform/Forms.h"
 #include "platform/Graphics.h"
@@ -26,14 +27,7 @@ class EGXCanvas : public Exception {
 };
 
 // Logical display sizes; the depth always comes from ColorDepth, whatever the name says.
-enum TDisplayMode {
-  dm640x480x8,
-  dm320x200x8,
-  dm800x600x8,
-  dm1024x768x8,
-  dm640x400x8,
-  dm320x240x8
-};
+enum TDisplayMode { dm640x480x8, dm320x200x8, dm800x600x8, dm1024x768x8, dm640x400x8, dm320x240x8 };
 enum TPaletteMode { pmExclusive, pmNormal };
 
 // Width and height a display mode selects.
@@ -274,7 +268,7 @@ class TGXScreen : public TComponent {
   void AppException(TObject* Sender, const std::exception& E);
   // The application's message hook while the screen is set up.
   void AppMessage(TMsg& Msg, bool& Handled);
-  // The frame pump: OnFlip, then Flip; Done := false.
+  // The frame pump: OnFlip, then Flip. It is never done, so the loop keeps pumping frames.
   void AppIdle(TObject* Sender, bool& Done);
   // The private message that restores the display after a reactivation.
   static constexpr std::uint32_t WM_RESTORE = 1224;
@@ -322,7 +316,6 @@ class TGXScreen : public TComponent {
   int bufHeight_ = 0;
   std::unique_ptr<TGXSurface> front_;
   std::unique_ptr<TGXSurface> back_;
-  bool paletteCreated_ = false;
   TPaletteEntries palette_{};
   TPalette32 palette32_{};
   std::vector<std::unique_ptr<TGXSurface>> images_;

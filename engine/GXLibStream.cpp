@@ -1,10 +1,6 @@
 #include "engine/GXLibStream.h"
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
-#include <filesystem>
-#include <fstream>
+#include "platform/FileAccess.h"
 
 namespace vornu {
 
@@ -60,40 +56,19 @@ bool MagicMatches(std::span<const std::uint8_t> data, const char (&magic)[5]) {
   return true;
 }
 
-std::vector<std::uint8_t> ReadWholeFile(const std::string& path) {
-  std::error_code ec;
-  if (std::filesystem::is_directory(path, ec)) {
-    throw EGXLibrary(path + ": is a directory, not a library file");
+std::vector<std::uint8_t> ReadLibraryFile(const std::string& path) {
+  try {
+    return ReadFileBytes(path, kMaxLibraryFileBytes);
+  } catch (const EFileAccess& e) {
+    throw EGXLibrary(e.what());
   }
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw EGXLibrary(path + ": cannot open: " + std::strerror(errno));
-  std::vector<std::uint8_t> bytes;
-  char buf[65536];
-  while (in.read(buf, sizeof buf) || in.gcount() > 0) {
-    bytes.insert(bytes.end(), buf, buf + in.gcount());
-  }
-  if (in.bad()) throw EGXLibrary(path + ": read error");
-  return bytes;
 }
 
-void WriteWholeFile(const std::string& path, std::span<const std::uint8_t> bytes) {
-  const std::string tmp = path + ".tmp";
-  {
-    std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
-    if (!out) throw EGXLibrary(path + ": cannot create: " + std::strerror(errno));
-    out.write(reinterpret_cast<const char*>(bytes.data()),
-              static_cast<std::streamsize>(bytes.size()));
-    out.close();
-    if (!out) {
-      std::remove(tmp.c_str());
-      throw EGXLibrary(path + ": write error (disk full?)");
-    }
-  }
-  std::error_code ec;
-  std::filesystem::rename(tmp, path, ec);
-  if (ec) {
-    std::remove(tmp.c_str());
-    throw EGXLibrary(path + ": cannot replace: " + ec.message());
+void WriteLibraryFile(const std::string& path, std::span<const std::uint8_t> bytes) {
+  try {
+    ReplaceFile(path, bytes);
+  } catch (const EFileAccess& e) {
+    throw EGXLibrary(e.what());
   }
 }
 

@@ -68,12 +68,15 @@ class TGXByteWriter {
 // Whether the first four bytes equal `magic`, ignoring ASCII case.
 bool MagicMatches(std::span<const std::uint8_t> data, const char (&magic)[5]);
 
-// The whole file as bytes; throws EGXLibrary naming the file when it cannot be read.
-std::vector<std::uint8_t> ReadWholeFile(const std::string& path);
+// Larger files are refused unread: the libraries the game ships are a few megabytes each.
+constexpr std::size_t kMaxLibraryFileBytes = std::size_t{256} << 20;
 
-// Replaces the file with `bytes` through a temporary file, so a failed write never leaves
-// a half-written library behind; throws EGXLibrary naming the file.
-void WriteWholeFile(const std::string& path, std::span<const std::uint8_t> bytes);
+// The whole file as bytes, for the library containers and the files packed into them;
+// throws EGXLibrary naming the file when it cannot be read or is above the limit.
+std::vector<std::uint8_t> ReadLibraryFile(const std::string& path);
+
+// Replaces the file with `bytes` whole or not at all; throws EGXLibrary naming the file.
+void WriteLibraryFile(const std::string& path, std::span<const std::uint8_t> bytes);
 
 // The file forms shared by the three library containers (anything with Free, ReadFromStream
 // and WriteToStream).
@@ -90,7 +93,7 @@ std::vector<std::uint8_t> LibraryBytes(const Library& lib) {
 template <typename Library>
 void LoadLibraryFile(Library& lib, const std::string& path) {
   lib.Free();
-  const std::vector<std::uint8_t> bytes = ReadWholeFile(path);
+  const std::vector<std::uint8_t> bytes = ReadLibraryFile(path);
   try {
     lib.ReadFromStream(bytes);
   } catch (const EGXLibrary& e) {
@@ -107,7 +110,7 @@ void SaveLibraryFile(const Library& lib, const std::string& path) {
   } catch (const EGXLibrary& e) {
     throw EGXLibrary(path + ": " + e.what());
   }
-  WriteWholeFile(path, bytes);
+  WriteLibraryFile(path, bytes);
 }
 
 }  // namespace vornu

@@ -2,6 +2,7 @@
 
 #include <chrono>
 
+#include "platform/Application.h"
 #include "platform/Clock.h"
 #include "platform/Threads.h"
 
@@ -34,7 +35,9 @@ namespace {
 // a fifth of what a whole millisecond did.
 constexpr auto kSpin = std::chrono::microseconds(250);
 
-std::uint32_t Reading() { return timeGetTime(); }
+std::uint32_t Reading() {
+  return timeGetTime();
+}
 
 }  // namespace
 

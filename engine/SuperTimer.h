@@ -10,7 +10,7 @@
 #include <thread>
 
 #include "platform/Classes.h"
-#include "platform/Forms.h"
+#include "platform/TimerSource.h"
 
 enum TThreadPriority { tpIdle, tpLowest, tpLower, tpNormal, tpHigher, tpHighest, tpTimeCritical };
 
@@ -19,7 +19,7 @@ int ThreadPriorityValue(TThreadPriority Priority);
 
 class TSuperTimer;
 
-// The worker: waits for each tick (sleeping to a deadline, spinning only its last 2 ms), then
+// The worker: waits for each tick (sleeping to a deadline, spinning only its last 0.25 ms), then
 // has the timer's DoTimer run on the main thread and waits until it has returned.
 class TTimerThread {
  public:
@@ -86,7 +86,7 @@ class TSuperTimer : public TComponent, public TTimerSource {
   // Milliseconds counted; after 24.8 days of counting it wraps round like the clock.
   std::int32_t Elapsed() const { return elapsed_.load(); }
   void SetElapsed(std::int32_t Value) { elapsed_.store(Value); }
-  // Elapsed div Interval (0 while Interval is 0).
+  // Whole intervals in Elapsed, rounded toward zero (0 while Interval is 0).
   std::int32_t Ticks() const;
   std::int32_t StopTicks() const { return stopTicks_.load(); }
   void SetStopTicks(std::int32_t Value) { stopTicks_.store(Value); }

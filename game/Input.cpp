@@ -124,7 +124,8 @@ void TForm1::Timer2Timer(TObject*) {
 
 void TForm1::FormMouseUp(TObject*, TMouseButton Button, TShiftState, int X, int Y) {
   ButtonsHeld &= static_cast<std::uint8_t>(~ButtonBit(Button));
-  // 1-2: a script wait swallows the release; a speech takes it whole.
+  // A script waiting for a click swallows the release; a speech on screen takes it whole and
+  // ends there.
   if (Timer4->Enabled()) return;
   if (SpeechActive == 1) {
     // The speech ends here, once: its timer, still running when the button was pressed before
@@ -135,7 +136,7 @@ void TForm1::FormMouseUp(TObject*, TMouseButton Button, TShiftState, int X, int 
     return;
   }
   if (ScriptBetweenSteps(*this)) return;
-  // 3-4: the inventory's buttons act at once.
+  // The inventory's load, save and quit buttons act at once; nothing else sees that click.
   if (Settings.HalveMouse) {
     X /= 2;
     Y /= 2;
@@ -156,13 +157,14 @@ void TForm1::FormMouseUp(TObject*, TMouseButton Button, TShiftState, int X, int 
         break;
     }
   }
-  // 5-6: the long press is over; a release without the menu cancels a pending verb.
+  // The long press is over, so no menu opens any more; a release without the menu cancels a
+  // verb still waiting for Pukki.
   Timer2->SetEnabled(false);
   if (MenuOpen == 0) {
     SelectedVerb = 1;
     SceneActionIdle = 1;
   }
-  // 7: walk.
+  // A short left click in the scene walks Pukki there, or to what was clicked.
   if (InventoryOpen == 0 && Left && MenuOpen == 0 && PukkiInScene == 1) {
     SelectedVerb = 1;
     const std::uint8_t H = HotspotAt(X, Y);
@@ -172,7 +174,8 @@ void TForm1::FormMouseUp(TObject*, TMouseButton Button, TShiftState, int X, int 
       CheckWalkPoints();
     }
   }
-  // 8: a verb chosen in the menu.
+  // A verb chosen in the menu starts its action; in the scene Pukki first walks to the
+  // hotspot's walk point.
   if (MenuOpen == 1 && SelectedVerb > 1) {
     ActionStep = 1;
     if (InventoryOpen == 0) {
@@ -191,7 +194,7 @@ void TForm1::FormMouseUp(TObject*, TMouseButton Button, TShiftState, int X, int 
       CalculateWayPoints(Walk.X, Walk.Y);
     }
   }
-  // 9: clicks in the inventory take, combine or drop the held item.
+  // Clicks in the inventory take, combine or drop the held item.
   if (Left && InventoryOpen == 1) {
     const std::uint16_t Under = MouseOnItem();
     if (Under > 0 && MenuOpen == 0) {
@@ -208,7 +211,7 @@ void TForm1::FormMouseUp(TObject*, TMouseButton Button, TShiftState, int X, int 
       HeldItem = 0;
     }
   }
-  // 10: clicks in the scene with an item put it back or use it.
+  // Clicks in the scene with an item put it back or use it.
   if (Left && InventoryOpen == 0) {
     if (CursorKind == 1) {
       // The item is put back, and its use waiting for Pukki's arrival goes with it.
@@ -222,7 +225,8 @@ void TForm1::FormMouseUp(TObject*, TMouseButton Button, TShiftState, int X, int 
       ActionItem = HeldItem;
     }
   }
-  // 11-13: the menu closes, the right button toggles the inventory, the map starts a journey.
+  // Whatever the click did, the menu closes; the right button opens or closes the inventory,
+  // and a place clicked on the map starts the journey there.
   MenuOpen = 0;
   if (Button == mbRight && InventoryAllowed == 1) InventoryOpen = 1 - InventoryOpen;
   if (CurrentScene == 0 && CursorKind == 2) {

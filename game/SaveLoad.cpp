@@ -1,17 +1,8 @@
 // The saved game (savegame.dat), loading it back, quitting, and closing the form (also when
 // start-up fails).
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <charconv>
-#include <chrono>
-#include <cstdio>
-#include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <limits>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -21,6 +12,7 @@
 #include "game/SpeechText.h"
 #include "game/Unit1.h"
 #include "platform/Classes.h"
+#include "platform/FileAccess.h"
 #include "platform/MessageBox.h"
 #include "platform/Text1252.h"
 
@@ -31,71 +23,6 @@ constexpr std::size_t SaveLineCount = 3018;
 
 [[noreturn]] void Fail(const std::string& What) {
   throw EInOutError(std::string(SaveFileName) + ": " + What);
-}
-
-[[noreturn]] void FailErrno(const std::string& What) {
-  Fail(What + ": " + std::strerror(errno));
-}
-
-// Writes all of Data to the descriptor, however the system splits the writes.
-void WriteAll(int Fd, const std::string& Data) {
-  std::size_t Done = 0;
-  while (Done < Data.size()) {
-    ssize_t N = ::write(Fd, Data.data() + Done, Data.size() - Done);
-    if (N < 0) {
-      if (errno == EINTR) continue;
-      FailErrno("cannot write the saved game");
-    }
-    Done += static_cast<std::size_t>(N);
-  }
-}
-
-// Removes what saves killed halfway (a power cut, the process killed) left behind: temporary
-// files old enough that no save can still be writing them. Best effort.
-void RemoveStaleTempFiles() {
-  namespace fs = std::filesystem;
-  const std::string Prefix = std::string(SaveFileName) + ".";
-  const auto Before = fs::file_time_type::clock::now() - std::chrono::minutes(1);
-  std::error_code E;
-  for (fs::directory_iterator It(".", E), End; !E && It != End; It.increment(E)) {
-    const std::string Name = It->path().filename().string();
-    if (Name.size() != Prefix.size() + 6 || Name.compare(0, Prefix.size(), Prefix) != 0) continue;
-    std::error_code Ignored;
-    if (It->is_regular_file(Ignored) && !It->is_symlink(Ignored) &&
-        fs::last_write_time(It->path(), Ignored) < Before) {
-      fs::remove(It->path(), Ignored);
-    }
-  }
-}
-
-// Replaces the save file with Data, or leaves the previous file exactly as it was: the data
-// goes to a new file beside it, reaches the disk, and only then takes the old file's name.
-void ReplaceFileAtomically(const std::string& Data) {
-  std::string Temp = std::string(SaveFileName) + ".XXXXXX";
-  int Fd = ::mkstemp(Temp.data());
-  if (Fd < 0) FailErrno("cannot create a temporary file for saving");
-  try {
-    ::fchmod(Fd, 0644);
-    WriteAll(Fd, Data);
-    if (::fsync(Fd) != 0) FailErrno("cannot flush the saved game to disk");
-    if (::close(Fd) != 0) {
-      Fd = -1;
-      FailErrno("cannot close the saved game");
-    }
-    Fd = -1;
-    if (std::rename(Temp.c_str(), SaveFileName) != 0) FailErrno("cannot replace the saved game");
-    // The new name itself reaches the disk too (best effort: the save is already whole).
-    const int Dir = ::open(".", O_RDONLY | O_DIRECTORY);
-    if (Dir >= 0) {
-      ::fsync(Dir);
-      ::close(Dir);
-    }
-    RemoveStaleTempFiles();
-  } catch (...) {
-    if (Fd >= 0) ::close(Fd);
-    ::unlink(Temp.c_str());
-    throw;
-  }
 }
 
 // The decimal conversion of the run-time: optional leading blanks, an optional sign, digits,
@@ -149,18 +76,20 @@ class TSaveReader {
   std::vector<std::string> Lines_;
 };
 
-std::vector<std::string> ReadLines() {
-  std::ifstream In(SaveFileName, std::ios::binary);
-  if (!In) FailErrno("cannot open the saved game");
+// The save file's lines, or none when there is no saved game.
+std::optional<std::vector<std::string>> ReadLines() {
   // A saved game is about 9 KB; a file beyond this is not read into memory at all.
   constexpr std::size_t kMaxBytes = 1 << 20;
   std::string Text;
-  char Piece[4096];
-  while (In.read(Piece, sizeof Piece) || In.gcount() > 0) {
-    Text.append(Piece, static_cast<std::size_t>(In.gcount()));
-    if (Text.size() > kMaxBytes) Fail("the file is larger than 1 MiB, far more than a saved game");
+  try {
+    Text = vornu::ReadFileText(SaveFileName, kMaxBytes);
+  } catch (const vornu::EFileAccess& E) {
+    if (E.Fault() == vornu::EFileAccess::TFault::Missing) return std::nullopt;
+    if (E.Fault() == vornu::EFileAccess::TFault::TooLarge) {
+      Fail("the file is larger than 1 MiB, far more than a saved game");
+    }
+    throw;
   }
-  if (In.bad()) FailErrno("cannot read the saved game");
   std::vector<std::string> Lines;
   std::size_t Start = 0;
   while (Start < Text.size()) {
@@ -201,7 +130,7 @@ void TForm1::SaveGame() {
     for (long H = 1; H <= 50; ++H) Put(std::string(1, B2C(HotspotHidden[S][H])));
   for (long N = 1; N <= 13; ++N) Put(std::to_string(Inventory[N]));
   Put(std::to_string(InventoryCount));
-  ReplaceFileAtomically(Data);
+  vornu::ReplaceFile(SaveFileName, Data);
 
   InventoryOpen = 0;
   ItemInHand = 0;
@@ -211,8 +140,8 @@ void TForm1::SaveGame() {
 }
 
 void TForm1::LoadGame() {
-  struct stat Info;
-  if (::stat(SaveFileName, &Info) != 0 && errno == ENOENT) {
+  std::optional<std::vector<std::string>> Read = ReadLines();
+  if (!Read) {
     InventoryOpen = 0;
     ItemInHand = 0;
     UseItemIdle = 1;
@@ -222,7 +151,7 @@ void TForm1::LoadGame() {
     return;
   }
 
-  std::vector<std::string> Lines = ReadLines();
+  std::vector<std::string> Lines = std::move(*Read);
   if (Lines.size() < SaveLineCount) {
     Fail("the file has " + std::to_string(Lines.size()) + " lines instead of " +
          std::to_string(SaveLineCount));

@@ -1,13 +1,9 @@
 // Readers of the game's data files: hotspot maps, scene object files and the item file.
 #include "game/SceneFiles.h"
 
-#include <cerrno>
-#include <cstring>
-#include <fstream>
-#include <iterator>
 #include <limits>
-#include <sstream>
 
+#include "platform/FileAccess.h"
 #include "platform/Text1252.h"
 
 namespace vornu {
@@ -20,7 +16,7 @@ constexpr int kMaxRecords = 256;
 constexpr int kMaxReplyLines = 10;
 constexpr int kRecordLength = 13;
 // The largest data file is a hotspot map of 64,000 bytes; far larger is no game file.
-constexpr std::streamoff kMaxDataFileBytes = 4 << 20;
+constexpr std::size_t kMaxDataFileBytes = 4 << 20;
 
 std::string CutLine(const std::string& Line) {
   return Line.substr(0, SayStr::MaxLineLength);
@@ -29,35 +25,11 @@ std::string CutLine(const std::string& Line) {
 }  // namespace
 
 std::string ReadWholeFile(const std::string& Path) {
-  std::ifstream In(Path, std::ios::binary | std::ios::ate);
-  if (!In) {
-    throw EGameFile(Path + ": cannot open (" + std::strerror(errno) + ")");
+  try {
+    return ReadFileText(Path, kMaxDataFileBytes);
+  } catch (const EFileAccess& E) {
+    throw EGameFile(E.what());
   }
-  const std::streamoff Size = In.tellg();
-  if (Size > kMaxDataFileBytes) {
-    throw EGameFile(Path + ": " + std::to_string(Size) + " bytes, too large for a game data file");
-  }
-  std::string Bytes;
-  if (Size >= 0) {
-    Bytes.resize(static_cast<std::size_t>(Size));
-    In.seekg(0);
-    In.read(Bytes.data(), Size);
-  } else {  // not a plain file: read what comes, up to the limit
-    In.clear();
-    In.seekg(0);
-    char Piece[4096];
-    while (In.read(Piece, sizeof Piece) || In.gcount() > 0) {
-      Bytes.append(Piece, static_cast<std::size_t>(In.gcount()));
-      if (Bytes.size() > static_cast<std::size_t>(kMaxDataFileBytes)) {
-        throw EGameFile(Path + ": too large for a game data file");
-      }
-    }
-    In.clear(In.rdstate() & ~(std::ios::failbit | std::ios::eofbit));
-  }
-  if (In.bad() || (Size >= 0 && In.gcount() != Size)) {
-    throw EGameFile(Path + ": read error");
-  }
-  return Bytes;
 }
 
 TLineReader::TLineReader(std::string_view Bytes, std::string FileName)

@@ -40,7 +40,7 @@ class TForm1 : public TForm {
   // initial state and starts the map tune. A missing or broken file ends the program with a
   // message naming it.
   void GXScreen1Initialize(TObject* Sender);
-  // Frame tick: FrameTick := 1.
+  // The frame timer's tick: Pukki may take his next walking step.
   void Timer1Timer(TObject* Sender);
   // A speech's time is over: it ends and the script advances.
   void Timer3Timer(TObject* Sender);

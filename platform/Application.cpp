@@ -13,16 +13,18 @@
 
 #include "platform/ApplicationTarget.h"
 #include "platform/AudioDevice.h"
-#include "platform/FormEvents.h"
-#include "platform/Gamepad.h"
 #include "platform/Forms.h"
+#include "platform/Gamepad.h"
+#include "platform/SdlEvents.h"
 #include "platform/Text1252.h"
 
 namespace {
 
 TApplication gApplication;
 
-bool VideoUp() { return SDL_WasInit(SDL_INIT_VIDEO) != 0; }
+bool VideoUp() {
+  return SDL_WasInit(SDL_INIT_VIDEO) != 0;
+}
 
 }  // namespace
 
@@ -47,9 +49,14 @@ struct TApplication::SyncQueue {
 
 TApplication::TApplication() : sync_(std::make_unique<SyncQueue>()) {}
 
-TApplication::~TApplication() = default;
+TApplication::~TApplication() {
+  // A form that outlives the application must not report to it.
+  if (mainForm_) mainForm_->Reports = {};
+}
 
-bool TApplication::HasThreads() { return vornu::target::HasThreads(); }
+bool TApplication::HasThreads() {
+  return vornu::target::HasThreads();
+}
 
 void TApplication::Initialize() {
   sync_->MainThread = std::this_thread::get_id();
@@ -76,9 +83,16 @@ void TApplication::Finalize() {
 }
 
 void TApplication::SetMainForm(TForm* Form) {
+  if (mainForm_ && mainForm_ != Form) mainForm_->Reports = {};
   mainForm_ = Form;
   terminated_ = false;
   if (!Form) return;
+  Form->Reports.FocusChanged = [this](bool Focused) { SetActive(Focused); };
+  Form->Reports.Closed = [this] { Terminate(); };
+  Form->Reports.HandlerFailed = [this](TObject* Sender, const std::exception& E) {
+    HandleException(Sender, E);
+  };
+  Form->Reports.Destroyed = [this, Form] { ForgetForm(Form); };
   Form->Loaded();
   Form->Show();
 }
@@ -151,8 +165,7 @@ void TApplication::HandleException(TObject* Sender, const std::exception& E) {
   std::fprintf(stderr, "vornu: %s\n", vornu::Cp1252ToUtf8(E.what()).c_str());
 }
 
-void TApplication::PostMessage(std::uint32_t Message, std::intptr_t WParam,
-                               std::intptr_t LParam) {
+void TApplication::PostMessage(std::uint32_t Message, std::intptr_t WParam, std::intptr_t LParam) {
   posted_.push_back(TMsg{Message, WParam, LParam});
 }
 
@@ -172,8 +185,7 @@ void TApplication::DispatchPosted() {
   }
 }
 
-bool TApplication::Synchronize(const std::function<void()>& Call,
-                               const std::atomic<bool>& Stop) {
+bool TApplication::Synchronize(const std::function<void()>& Call, const std::atomic<bool>& Stop) {
   if (std::this_thread::get_id() == sync_->MainThread) {
     Call();
     return true;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/Classes.h"
+#include "platform/TimerSource.h"
 
 // A message of the application's queue, as the message hook sees it.
 struct TMsg {
@@ -30,16 +31,6 @@ using TMessageEvent = std::function<void(TMsg& Msg, bool& Handled)>;
 
 class TForm;
 
-// Something the loop polls for due timer firings on the main thread.
-class TTimerSource {
- public:
-  virtual ~TTimerSource() = default;
-  // Fires what is due by the current clock.
-  virtual void PollTimer() = 0;
-  // Milliseconds until something may be due; negative when nothing is scheduled.
-  virtual long MsUntilDue() const { return -1; }
-};
-
 // The application: SDL set-up, the message loop and its hooks, work handed to the main thread.
 class TApplication : public TComponent {
  public:
@@ -52,8 +43,8 @@ class TApplication : public TComponent {
   void Initialize();
   // Called by main after the forms are gone: closes the audio device and the display.
   void Finalize();
-  // Called by main: makes Form the main form (the loop ends when it closes), calls
-  // Form.Loaded() and shows it.
+  // Called by main: makes Form the main form (the loop ends when it closes), installs its
+  // reports (taking them off the previous main form), calls Form.Loaded() and shows it.
   void SetMainForm(TForm* Form);
   TForm* MainForm() const { return mainForm_; }
   // Called by main: runs the loop until the main form closes or Terminate is called. Each
@@ -92,13 +83,14 @@ class TApplication : public TComponent {
   void SetScreenSaverBlocked(bool Blocked);
   // Whether the application is active (its form has the focus).
   bool Active() const { return active_; }
-  // Called by the form when its focus changed (and by tests): posts WM_ACTIVATEAPP and
-  // (de)activates the main form.
+  // Called through the main form's reports when its focus changed (and by tests): posts
+  // WM_ACTIVATEAPP and (de)activates the main form.
   void SetActive(bool Active);
   // Whether timers may count on worker threads of their own (not in the browser).
   static bool HasThreads();
 
-  // Called by a form being destroyed: the loop then has no main form.
+  // Called through the main form's reports when it is destroyed: the loop then has no main
+  // form.
   void ForgetForm(TForm* Form);
 
   // Called by timers at creation and destruction: the loop polls the sources it knows.

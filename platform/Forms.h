@@ -3,12 +3,12 @@
 #pragma once
 
 #include <cstdint>
+#include <exception>
 #include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "platform/Application.h"
 #include "platform/Classes.h"
 #include "platform/Graphics.h"
 #include "platform/PresentFilter.h"
@@ -67,6 +67,21 @@ struct TFormSettings {
   TFont Font{"MS Sans Serif", -11};
 };
 
+// What a form tells the application that runs it. The application installs these on its main
+// form and takes them off again, so that the form needs to know nothing of the application.
+struct TFormReports {
+  // The window gained (true) or lost (false) the input focus; a form with this report leaves
+  // its deactivation on focus loss to whoever takes it.
+  std::function<void(bool Focused)> FocusChanged;
+  // The form has closed.
+  std::function<void()> Closed;
+  // One of the form's own handlers (OnActivate, OnDeactivate, OnClose) threw; without this
+  // report the exception goes on to whoever made the form act.
+  std::function<void(TObject* Sender, const std::exception& E)> HandlerFailed;
+  // The form is being destroyed.
+  std::function<void()> Destroyed;
+};
+
 // The game's window. Input arrives in logical display pixels (clamped to the display);
 // Alt+Enter toggles full screen and never reaches OnKeyPress; the close button closes the form.
 // On a touch screen a tap is a short click, a held finger a held left button and a tap with
@@ -118,6 +133,11 @@ class TForm : public TComponent {
   // Called by the application on focus changes: each change raises the event once.
   void Activate();
   void Deactivate();
+  // Called by the event translation when the window gains or loses the input focus.
+  void FocusGained();
+  void FocusLost();
+  // Installed by the application (see TFormReports); empty on a form nobody runs.
+  TFormReports Reports;
 
   // Called by the screen at set-up: shows a logical display of Width x Height, full screen on
   // the desktop's monitor, scaled by the largest whole factor, centred on black (FullScreen),
@@ -169,7 +189,7 @@ class TForm : public TComponent {
   std::uint32_t WindowId() const;
 
  private:
-  // The event translation (FormEvents.h) drives the window and keeps the touch state.
+  // The event translation (SdlEvents.cpp) drives the window and keeps the touch state.
   friend void vornu::DeliverEvent(TForm& Form, const SDL_Event& Event);
   friend void vornu::PollTouch(TForm& Form);
   // What the fingers on the window are doing.
@@ -184,6 +204,8 @@ class TForm : public TComponent {
   TTouch touch_;
 
   void OpenWindow();
+  // Runs one of the form's own handlers; a failure goes to Reports.HandlerFailed when set.
+  void RunHandler(const TNotifyEvent& Handler);
   TFormSettings settings_;
   std::unique_ptr<vornu::Display> display_;
   vornu::PresentFilter presents_;

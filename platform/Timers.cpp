@@ -1,5 +1,6 @@
 #include "platform/Timers.h"
 
+#include "platform/Application.h"
 #include "platform/Clock.h"
 
 TTimer::TTimer(TComponent* Owner) : TComponent(Owner) {
@@ -7,11 +8,17 @@ TTimer::TTimer(TComponent* Owner) : TComponent(Owner) {
   Application->AddTimerSource(this);
 }
 
-TTimer::~TTimer() { Application->RemoveTimerSource(this); }
+TTimer::~TTimer() {
+  Application->RemoveTimerSource(this);
+}
 
-void TTimer::Restart() { deadline_ = timeGetTime() + interval_; }
+void TTimer::Restart() {
+  deadline_ = timeGetTime() + interval_;
+}
 
-bool TTimer::Running() const { return enabled_ && interval_ > 0; }
+bool TTimer::Running() const {
+  return enabled_ && interval_ > 0;
+}
 
 void TTimer::SetInterval(std::uint32_t Value) {
   if (Value == interval_) return;

@@ -4,7 +4,7 @@
 #include <cstdint>
 
 #include "platform/Classes.h"
-#include "platform/Forms.h"
+#include "platform/TimerSource.h"
 
 // A window timer. Setting the interval it already has, or enabling it while enabled, changes
 // nothing; a new interval or enabling a stopped timer starts the countdown afresh. It fires

@@ -6,6 +6,7 @@
 #include "engine/GX.h"
 #include "platform/Forms.h"
 #include "platform/MessageBox.h"
+#include "platform/Text1252.h"
 #include "platform/Trace.h"
 
 namespace {
@@ -108,6 +109,15 @@ TEST_F(ScreenLife, ExceptionsFromTheFrameBeepAndTrace) {
   Application->HandleException(nullptr, Exception("quiet"));
   SetTraceHook(nullptr);
   EXPECT_EQ(lines, (std::vector<std::string>{"Draw (BltFast) Failed"}));
+}
+
+TEST_F(ScreenLife, AFailingCleanUpHandlerIsPrintedReadably) {
+  Start();
+  screen_->OnCleanUp = [](TObject*) { throw Exception(vornu::W("Äänikortti puuttuu")); };
+  testing::internal::CaptureStderr();
+  screen_.reset();
+  const std::string printed = testing::internal::GetCapturedStderr();
+  EXPECT_NE(printed.find("vornu: Äänikortti puuttuu\n"), std::string::npos) << printed;
 }
 
 TEST_F(ScreenLife, ALostDisplayIsRestoredSilently) {

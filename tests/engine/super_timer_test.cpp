@@ -4,12 +4,12 @@
 #include <unistd.h>
 
 #include <algorithm>
-
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "engine/SuperTimer.h"
+#include "platform/Application.h"
 #include "platform/Clock.h"
 
 namespace {

@@ -110,7 +110,7 @@ TEST_F(TempDir, LoadFromFileReloadAndRefusedFiles) {
   EXPECT_EQ(lib.Bitmap(2)->Pixels()[0], Rgb(3));
 
   // A refused file leaves the library as it was.
-  WriteWholeFile(Path("bad.il"), Bytes{'I', 'L', '1', '0', 1, 2});
+  WriteLibraryFile(Path("bad.il"), Bytes{'I', 'L', '1', '0', 1, 2});
   try {
     lib.LoadFromFile(Path("bad.il"));
     FAIL();
@@ -129,7 +129,7 @@ TEST_F(TempDir, MapLibComponentLoadsAndKeepsItsLibraryOnRefusal) {
   TGXMapLib lib;
   lib.LoadFromFile(Path("m.ml"));
   EXPECT_EQ(lib.Count(), 1);
-  WriteWholeFile(Path("bad.ml"), Bytes{'M', 'L', '0', '1', 0xFE, 0xFF, 0xFF, 0xFF});
+  WriteLibraryFile(Path("bad.ml"), Bytes{'M', 'L', '0', '1', 0xFE, 0xFF, 0xFF, 0xFF});
   EXPECT_THROW(lib.LoadFromFile(Path("bad.ml")), EGXLibrary);
   EXPECT_EQ(lib.MapLib().Map(0).Name(), "kartta");
 }

@@ -47,8 +47,8 @@ TEST(Canvas, MeasuredWidthIsExactlyTheDrawnWidth) {
   // The opaque background spans exactly the measured width; no ink falls outside it, also for
   // glyphs that lean out of their cell (f, j, t, the comma) at either end.
   for (const std::string& s :
-       {vornu::W("Käytä avainta ovessa"), std::string("f"), std::string("jt,"),
-        vornu::W("§Åö€ ÿ"), std::string("W"), std::string("")}) {
+       {vornu::W("Käytä avainta ovessa"), std::string("f"), std::string("jt,"), vornu::W("§Åö€ ÿ"),
+        std::string("W"), std::string("")}) {
     const int w = 200, h = 20;
     TMemoryCanvas c(w, h);
     const int width = c.TextWidth(s);
@@ -85,11 +85,25 @@ TEST(Canvas, TextWidthDoesNotDependOnTheFontColour) {
 }
 
 TEST(Canvas, TextIsCutAtTheEdgesWithoutTouchingOutside) {
-  TMemoryCanvas c(8, 5, TPixelFormat::RGB565);
-  c.Font.Color = clRed;
-  c.TextOut(-3, -4, vornu::W("ÅÅÅÅÅ"));
-  c.TextOut(5, 2, "WWW");
-  SUCCEED();  // ASan would report a write outside the block
+  // The same texts on a canvas with room around: the small one must show exactly its window
+  // of it (ASan reports any write outside the small block).
+  constexpr int kMargin = 10;
+  TMemoryCanvas c(8, 5, TPixelFormat::RGB565),
+      room(8 + 2 * kMargin, 5 + 2 * kMargin, TPixelFormat::RGB565);
+  for (auto [canvas, shift] : {std::pair{&c, 0}, std::pair{&room, kMargin}}) {
+    canvas->Font.Color = clRed;
+    canvas->TextOut(-3 + shift, -4 + shift, vornu::W("ÅÅÅÅÅ"));
+    canvas->TextOut(5 + shift, 2 + shift, "WWW");
+  }
+  int inked = 0;
+  for (int y = 0; y < 5; ++y) {
+    for (int x = 0; x < 8; ++x) {
+      EXPECT_EQ(c.Pixel(x, y), room.Pixel(x + kMargin, y + kMargin)) << x << "," << y;
+      inked += c.Pixel(x, y) == clRed;
+    }
+  }
+  EXPECT_GT(inked, 0);
+  EXPECT_LT(inked, 8 * 5);
 }
 
 TEST(Canvas, BorderFloodFillStopsAtTheBorderColourOnly) {

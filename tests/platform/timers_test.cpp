@@ -1,10 +1,14 @@
+#include "platform/Timers.h"
+
 #include <gtest/gtest.h>
 
+#include <memory>
+#include <string>
 #include <vector>
 
+#include "platform/Application.h"
 #include "platform/Clock.h"
 #include "platform/Forms.h"
-#include "platform/Timers.h"
 #include "platform/Trace.h"
 
 namespace {
@@ -173,6 +177,43 @@ TEST(ApplicationLoop, PostedMessagesReachTheHookInOrder) {
   Application->ProcessMessages();
   Application->OnMessage = nullptr;
   EXPECT_EQ(got, (std::vector<std::uint32_t>{WM_USER + 1, WM_USER + 2}));
+}
+
+TEST(ApplicationLoop, OnlyTheMainFormReportsFocusClosingAndFailingHandlers) {
+  Application->Initialize();
+  std::vector<std::string> seen;
+  Application->OnException = [&](TObject*, const std::exception& E) { seen.push_back(E.what()); };
+  auto first = std::make_unique<TForm>();
+  TForm other;
+  first->OnClose = other.OnClose = [](TObject*) { throw Exception("close failed"); };
+  Application->SetMainForm(first.get());
+  EXPECT_TRUE(Application->Active());
+  first->FocusLost();
+  EXPECT_FALSE(Application->Active());
+  EXPECT_FALSE(first->Active());
+  first->FocusGained();
+  EXPECT_TRUE(Application->Active());
+  EXPECT_TRUE(first->Active());
+
+  // A form the loop does not run changes only itself, and its failures go to its caller.
+  other.Activate();
+  other.FocusLost();
+  EXPECT_FALSE(other.Active());
+  EXPECT_TRUE(Application->Active());
+  EXPECT_THROW(other.Close(), Exception);
+  EXPECT_TRUE(other.Closed());
+  EXPECT_FALSE(Application->Terminated());
+  EXPECT_TRUE(seen.empty());
+
+  first->Close();
+  EXPECT_EQ(seen, std::vector<std::string>{"close failed"});
+  EXPECT_TRUE(Application->Terminated());
+  first.reset();
+  EXPECT_EQ(Application->MainForm(), nullptr);
+  Application->OnException = nullptr;
+  Application->SetMainForm(nullptr);
+  Application->SetActive(false);
+  Application->ProcessMessages();
 }
 
 TEST(TraceLines, CutTo255Characters) {

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/Application.h"
 #include "platform/Clock.h"
 #include "platform/EventInjection.h"
 #include "platform/Forms.h"

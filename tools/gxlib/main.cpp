@@ -116,7 +116,7 @@ std::string Seconds(const TGXSoundHeader& h) {
 }
 
 int List(const std::string& path) {
-  const auto bytes = ReadWholeFile(path);
+  const auto bytes = ReadLibraryFile(path);
   std::cout << path << ": ";
   switch (KindOf(path, bytes)) {
     case Kind::Images: {
@@ -169,7 +169,7 @@ int List(const std::string& path) {
 }
 
 int Check(const std::string& path) {
-  const auto bytes = ReadWholeFile(path);
+  const auto bytes = ReadLibraryFile(path);
   std::vector<std::string> faults;
   std::size_t used = 0;
   std::string summary;
@@ -224,7 +224,7 @@ int PackImages(const std::string& out, const std::vector<std::string>& inputs) {
   for (const std::string& in : inputs) {
     Bitmap8 bmp;
     try {
-      bmp = ParseBitmap8(ReadWholeFile(in));
+      bmp = ParseBitmap8(ReadLibraryFile(in));
     } catch (const EGXLibrary&) {
       throw;
     } catch (const std::exception& e) {
@@ -283,7 +283,7 @@ int PackSounds(const std::string& out, const std::vector<std::string>& args) {
     }
     Wave wave;
     try {
-      wave = ParseWave(ReadWholeFile(args[i]));
+      wave = ParseWave(ReadLibraryFile(args[i]));
     } catch (const EGXLibrary&) {
       throw;
     } catch (const std::exception& e) {
@@ -324,7 +324,7 @@ int PackMaps(const std::string& out, const std::vector<std::string>& args) {
       throw UsageError("map name \"" + a.substr(0, eq) + "\" is longer than 15 characters");
     }
     const std::string file = a.substr(eq + 1);
-    lib.Add(name, ReadWholeFile(file));
+    lib.Add(name, ReadLibraryFile(file));
   }
   lib.SaveToFile(out);
   std::cout << out << ": " << lib.Count() << (lib.Count() == 1 ? " map" : " maps") << " packed\n";
@@ -349,7 +349,7 @@ std::string SafeName(const std::string& cp1252) {
 }
 
 int Unpack(const std::string& path, const std::string& dir) {
-  const auto bytes = ReadWholeFile(path);
+  const auto bytes = ReadLibraryFile(path);
   const Kind kind = KindOf(path, bytes);
   std::error_code ec;
   std::filesystem::create_directories(dir, ec);
@@ -363,16 +363,16 @@ int Unpack(const std::string& path, const std::string& dir) {
     ReadLibrary(lib, path, bytes);
     for (int i = 0; i < lib.Count(); ++i, ++written) {
       const TGXImage& img = lib.Image(i);
-      WriteWholeFile((d / Numbered("image", i, ".bmp")).string(),
-                     EncodeBitmap8(img.Header.Width, img.Header.Height, img.Bits, lib.Palette()));
+      WriteLibraryFile((d / Numbered("image", i, ".bmp")).string(),
+                       EncodeBitmap8(img.Header.Width, img.Header.Height, img.Bits, lib.Palette()));
     }
   } else if (kind == Kind::Sounds) {
     TGXSounds lib;
     ReadLibrary(lib, path, bytes);
     for (int i = 0; i < lib.Count(); ++i, ++written) {
       const TGXSound& s = lib.Sound(i);
-      WriteWholeFile((d / Numbered("sound", i, ".wav")).string(),
-                     EncodeWave(s.Header.Format, s.Data));
+      WriteLibraryFile((d / Numbered("sound", i, ".wav")).string(),
+                       EncodeWave(s.Header.Format, s.Data));
     }
   } else {
     TGXMaps lib;
@@ -381,7 +381,7 @@ int Unpack(const std::string& path, const std::string& dir) {
       const TGXMap& m = lib.Map(i);
       std::string file = Numbered("map", i, "");
       if (!m.Name().empty()) file.append("-").append(SafeName(m.Name()));
-      WriteWholeFile((d / (file + ".dat")).string(), m.Data);
+      WriteLibraryFile((d / (file + ".dat")).string(), m.Data);
     }
   }
   std::cout << path << ": " << written << " files written to " << dir << "\n";

@@ -1,8 +1,8 @@
 // Builder step "items": assets/items/items.txt becomes items/items.txt in the game's format.
-#include <fstream>
-#include <sstream>
+#include <string_view>
 
 #include "platform/BitmapFont.h"
+#include "platform/FileAccess.h"
 #include "tools/databuild/Registry.h"
 #include "tools/databuild/items/ItemText.h"
 
@@ -11,20 +11,15 @@ namespace {
 
 void BuildItems(const Paths& paths) {
   const std::filesystem::path source = paths.assets / "items" / "items.txt";
-  std::ifstream in(source, std::ios::binary);
-  if (!in) throw BuildError(source, 0, "cannot open the item text source");
-  std::ostringstream text;
-  text << in.rdbuf();
-  const ItemSource parsed = ParseItemText(text.str(), source);
-  const std::string bytes = WriteItemFile(
-      parsed, source, [](const std::string& s) { return font::TextWidth(s); });
+  // The item texts are a few kilobytes; far more is no item source.
+  constexpr std::size_t kMaxSourceBytes = 4 << 20;
+  const ItemSource parsed = ParseItemText(ReadFileText(source.string(), kMaxSourceBytes), source);
+  const std::string bytes =
+      WriteItemFile(parsed, source, [](const std::string& s) { return font::TextWidth(s); });
   const std::filesystem::path dir = paths.out / "items";
   std::filesystem::create_directories(dir);
   const std::filesystem::path target = dir / "items.txt";
-  std::ofstream out(target, std::ios::binary | std::ios::trunc);
-  if (!out) throw BuildError(target, 0, "cannot create the file");
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  if (!out.flush()) throw BuildError(target, 0, "write failed");
+  ReplaceFile(target.string(), std::string_view(bytes));
 }
 
 const StepRegistrar registrar("items", &BuildItems);

@@ -1,10 +1,10 @@
 // The "scenes" step: every assets/scenes/sceneN.scene + sceneN.txt becomes the scene's files.
-#include <fstream>
 #include <iostream>
 #include <set>
-#include <sstream>
+#include <string_view>
 
 #include "platform/BitmapFont.h"
+#include "platform/FileAccess.h"
 #include "tools/databuild/Registry.h"
 #include "tools/databuild/scenes/SceneArt.h"
 #include "tools/databuild/scenes/SceneBuild.h"
@@ -15,19 +15,16 @@ namespace vornu::databuild::scenes {
 
 namespace {
 
+// A scene source is a few kilobytes of text; far more is no scene source.
+constexpr std::size_t kMaxSourceBytes = 4 << 20;
+
 std::string ReadFile(const std::filesystem::path& p) {
-  std::ifstream f(p, std::ios::binary);
-  if (!f) throw BuildError(p, 0, "cannot open the file");
-  std::ostringstream s;
-  s << f.rdbuf();
-  return s.str();
+  return ReadFileText(p.string(), kMaxSourceBytes);
 }
 
+// A game data file is whole or not there, even when the build stops halfway.
 void WriteFile(const std::filesystem::path& p, const std::string& bytes) {
-  std::ofstream f(p, std::ios::binary | std::ios::trunc);
-  if (!f) throw BuildError(p, 0, "cannot create the file");
-  f.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  if (!f) throw BuildError(p, 0, "write failed");
+  ReplaceFile(p.string(), std::string_view(bytes));
 }
 
 // Replies are wrapped by the pixel width of the game's own font.

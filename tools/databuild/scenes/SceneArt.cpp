@@ -268,17 +268,17 @@ SceneSource ParseScene(const std::string& text, const std::filesystem::path& fil
     } else if (cmd == "tile") {
       if (block != Block::kNone) p.Fail("tile cannot start inside another block");
       if (t.size() < 5) p.Fail("tile needs: tile K X Y keyed|opaque|blank [from=K] [without=a,b]");
-      TileSpec ts;
+      TileSource ts;
       ts.line = p.line;
       ts.number = p.Int(t[1], 1, 255);
       ts.x = p.Int(t[2], 0, kSceneW - 1);
       ts.y = p.Int(t[3], 0, kSceneH - 1);
       if (t[4] == "keyed")
-        ts.mode = TileSpec::Mode::kKeyed;
+        ts.mode = TileSource::Mode::kKeyed;
       else if (t[4] == "opaque")
-        ts.mode = TileSpec::Mode::kOpaque;
+        ts.mode = TileSource::Mode::kOpaque;
       else if (t[4] == "blank")
-        ts.mode = TileSpec::Mode::kBlank;
+        ts.mode = TileSource::Mode::kBlank;
       else
         p.Fail("tile mode must be keyed, opaque or blank, not \"" + t[4] + "\"");
       for (std::size_t i = 5; i < t.size(); ++i) {
@@ -510,7 +510,7 @@ SceneArt RenderScene(const SceneSource& src, const std::vector<std::pair<int, in
                            std::to_string(h) + ") does not fit in the picture at that position");
     }
     Image canvas;
-    if (ts.mode == TileSpec::Mode::kBlank) {
+    if (ts.mode == TileSource::Mode::kBlank) {
       canvas = Image(kSceneW, kSceneH);
     } else if (ts.from != 0) {
       canvas = canvases.at(ts.from);
@@ -523,12 +523,12 @@ SceneArt RenderScene(const SceneSource& src, const std::vector<std::pair<int, in
     PaintAll(ts.shapes, canvas, nullptr, {}, src.file);
     canvases[ts.number] = canvas;
     Image tile = canvas.Crop(ts.x, ts.y, w, h);
-    if (ts.mode != TileSpec::Mode::kOpaque) {
+    if (ts.mode != TileSource::Mode::kOpaque) {
       bool any = false;
       for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x) {
           Rgb& c = tile.At(x, y);
-          const bool same = ts.mode == TileSpec::Mode::kKeyed
+          const bool same = ts.mode == TileSource::Mode::kKeyed
                                 ? c == art.picture.At(ts.x + x, ts.y + y)
                                 : c == Rgb{};
           if (same) {

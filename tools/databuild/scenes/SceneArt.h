@@ -63,7 +63,8 @@ struct Shape {
   bool inGroup = false;  // drawn by `use`: a part that falls outside the picture is fine
 };
 
-struct TileSpec {
+// One tile of a scene: where the game draws it and what its drawing holds.
+struct TileSource {
   enum class Mode { kKeyed, kOpaque, kBlank };
   int number = 0;
   int x = 0, y = 0;
@@ -77,7 +78,7 @@ struct TileSpec {
 struct SceneSource {
   std::filesystem::path file;
   std::vector<Shape> base;
-  std::vector<TileSpec> tiles;
+  std::vector<TileSource> tiles;
 };
 
 // What one scene drawing yields: background, hotspot map (row by row, 64000 cells) and tiles.

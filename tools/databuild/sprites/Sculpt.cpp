@@ -210,7 +210,7 @@ int Render(const Sculpture& s, const std::vector<Ramp>& ramps, const Camera& cam
           const int qx = px + nx[i], qy = py + ny[i];
           if (!filled(qx, qy)) continue;
           const std::size_t q = static_cast<std::size_t>(qy) * W + qx;
-          // Parts of one material only part with a line where the step is deep.
+          // Pieces of one material get a line between them only where the depth step is deep.
           const double need = matOf[q] == matOf[k] ? 3 * style.creaseDepth : style.creaseDepth;
           if (depth[q] > depth[k] + need) {
             idx = std::max(0, std::min(idx, 1) - 1);
