@@ -7,6 +7,8 @@
 #include <stdexcept>
 #include <system_error>
 
+#include "engine/GXLibStream.h"
+
 namespace support {
 
 void WriteFile(const fs::path& Path, std::string_view Bytes) {
@@ -62,31 +64,10 @@ TCurrentDir::~TCurrentDir() {
   if (!Old_.empty()) fs::current_path(Old_, Ignored);
 }
 
-namespace {
-
-// Little-endian fields. The engine's byte writer cannot serve here while the game and the engine
-// both define ReadWholeFile: a program that links the writer's object and the game does not link.
-class TFields {
- public:
-  explicit TFields(TBytes& Out) : Out_(Out) {}
-  void U16(std::uint16_t V) { Put(V, 2); }
-  void U32(std::uint32_t V) { Put(V, 4); }
-  void I32(std::int32_t V) { Put(static_cast<std::uint32_t>(V), 4); }
-  void Block(const TBytes& B) { Out_.insert(Out_.end(), B.begin(), B.end()); }
-
- private:
-  void Put(std::uint32_t V, int Bytes) {
-    for (int I = 0; I < Bytes; ++I) Out_.push_back(static_cast<std::uint8_t>(V >> (8 * I)));
-  }
-  TBytes& Out_;
-};
-
-}  // namespace
-
 TBytes BitmapFile(int Width, int Height, int Bits, std::uint32_t Compression,
                   const std::vector<std::uint32_t>& Palette, const TBytes& Pixels) {
   TBytes B{'B', 'M'};
-  TFields W(B);
+  vornu::TGXByteWriter W(B);
   const auto Offset = static_cast<std::uint32_t>(14 + 40 + 4 * Palette.size());
   W.U32(Offset + static_cast<std::uint32_t>(Pixels.size()));
   W.U32(0);

@@ -2,6 +2,9 @@
 
 #include <fstream>
 #include <stdexcept>
+#include <vector>
+
+#include "engine/GXLibStream.h"
 
 namespace vornu::raster {
 
@@ -35,39 +38,22 @@ void Image::Paste(const Image& src, int x, int y) {
     for (int i = 0; i < src.Width(); ++i) Put(x + i, y + j, src.At(i, j));
 }
 
-namespace {
-void Put16(std::string& s, std::uint32_t v) {
-  s.push_back(static_cast<char>(v & 0xFF));
-  s.push_back(static_cast<char>((v >> 8) & 0xFF));
-}
-void Put32(std::string& s, std::uint32_t v) {
-  Put16(s, v & 0xFFFF);
-  Put16(s, v >> 16);
-}
-}  // namespace
-
 void WriteBmp24(const std::string& path, const Image& img) {
   const int w = img.Width(), h = img.Height();
   if (w <= 0 || h <= 0) throw std::runtime_error(path + ": cannot write an empty picture");
   const std::uint32_t stride = (static_cast<std::uint32_t>(w) * 3 + 3) & ~3u;
   const std::uint32_t dataSize = stride * static_cast<std::uint32_t>(h);
-  std::string out;
+  std::vector<std::uint8_t> head{'B', 'M'};
+  TGXByteWriter hw(head);
+  for (std::uint32_t v : {54 + dataSize, 0u, 54u, 40u, static_cast<std::uint32_t>(w),
+                          static_cast<std::uint32_t>(h)}) {
+    hw.U32(v);
+  }
+  hw.U16(1);
+  hw.U16(24);
+  for (std::uint32_t v : {0u, dataSize, 2835u, 2835u, 0u, 0u}) hw.U32(v);
+  std::string out(head.begin(), head.end());
   out.reserve(54 + dataSize);
-  out += "BM";
-  Put32(out, 54 + dataSize);
-  Put32(out, 0);
-  Put32(out, 54);
-  Put32(out, 40);
-  Put32(out, static_cast<std::uint32_t>(w));
-  Put32(out, static_cast<std::uint32_t>(h));
-  Put16(out, 1);
-  Put16(out, 24);
-  Put32(out, 0);
-  Put32(out, dataSize);
-  Put32(out, 2835);
-  Put32(out, 2835);
-  Put32(out, 0);
-  Put32(out, 0);
   for (int y = h - 1; y >= 0; --y) {
     std::uint32_t n = 0;
     for (int x = 0; x < w; ++x, n += 3) {
