@@ -93,14 +93,14 @@ TEST(PresentPaths, BothPathsShowTheSamePixels) {
     SCOPED_TRACE(Large ? "640 x 400 display" : "320 x 200 display");
     std::string RendererPath, SurfacePath;
     const std::vector<TWindowPicture> Whole = Play(Large, "1", RendererPath);
-    const std::vector<TWindowPicture> Parts = Play(Large, "0", SurfacePath);
+    const std::vector<TWindowPicture> Pieces = Play(Large, "0", SurfacePath);
     EXPECT_EQ(RendererPath.rfind("renderer", 0), 0u) << RendererPath;
     EXPECT_EQ(SurfacePath.rfind("window surface", 0), 0u) << SurfacePath;
-    ASSERT_EQ(Whole.size(), Parts.size()) << "the paths showed different numbers of frames";
+    ASSERT_EQ(Whole.size(), Pieces.size()) << "the paths showed different numbers of frames";
     ASSERT_GT(Whole.size(), 20u);
     for (std::size_t I = 0; I < Whole.size(); ++I) {
       const TWindowPicture& A = Whole[I];
-      const TWindowPicture& B = Parts[I];
+      const TWindowPicture& B = Pieces[I];
       ASSERT_EQ(A.Moment, B.Moment);
       ASSERT_EQ(A.Width, B.Width) << A.Moment;
       ASSERT_EQ(A.Height, B.Height) << A.Moment;
