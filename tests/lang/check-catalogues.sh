@@ -16,7 +16,7 @@ for po in "${catalogues[@]}"; do
   case $stats in
     *untranslated* | *fuzzy*) echo "$name: $stats: translate every message, leave none fuzzy"; status=1 ;;
   esac
-  if ! missing=$(LC_ALL=C msgcmp --use-untranslated "$po" "$src/po/vornu.pot" 2>&1); then
+  if ! missing=$(LC_ALL=C msgcmp --no-fuzzy-matching --use-untranslated "$po" "$src/po/vornu.pot" 2>&1); then
     # msgcmp names the template's line; the message there is what the translator looks for.
     echo "$missing" | sed -n 's/^.*vornu\.pot:\([0-9]*\): this message is used but not defined.*/\1/p' |
       head -20 | while read -r n; do
