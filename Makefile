@@ -18,7 +18,7 @@ test test-asan test-fuzz test-package: WERROR = ON
 PACKAGES := cmake make g++ pkg-config clang libclang-rt-14-dev \
   libsdl2-dev libsdl2-mixer-dev libsdl2-image-dev timgm6mb-soundfont \
   libgtest-dev libgmock-dev libbenchmark-dev \
-  dpkg-dev lintian desktop-file-utils appstream
+  dpkg-dev lintian desktop-file-utils appstream gettext libgettextpo-dev
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
 # The browser build: Debian's WebAssembly compiler, the synthesiser and encoder that render the
@@ -28,7 +28,7 @@ WEB_PACKAGES := emscripten fluidsynth vorbis-tools sox dpkg-dev chromium
 
 .PHONY: all deps configure build run demo test test-asan fuzz-build test-fuzz fuzz-long bench \
   bench-program monkey monkey-asan clean release install package test-package test-web bench-web web \
-  web-deps serve
+  web-deps serve pot finnish-sums
 
 all: build
 
@@ -84,6 +84,15 @@ FUZZ_PARALLEL ?= 1
 FUZZ_TARGETS ?=
 fuzz-long: fuzz-build
 	fuzz/long-run.sh $(FUZZ_BUILD) $(FUZZ_SECONDS) $(FUZZ_PARALLEL) $(FUZZ_TARGETS)
+
+# The translators' template po/vornu.pot, rewritten from the sources' texts.
+pot: build
+	cmake --build $(BUILD) --target pot
+
+# The list of SHA-256 sums of the Finnish text-bearing files (tests/lang/finnish.sha256),
+# rewritten from the built data: for when a change to the Finnish data is meant.
+finnish-sums: build
+	tests/lang/finnish-sums.sh refresh $(GAME_DIR) $(abspath tests/lang/finnish.sha256)
 
 # Release build with Debian's hardening flags, installed below PREFIX (DESTDIR honoured).
 release: deps

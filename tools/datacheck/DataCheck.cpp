@@ -1,5 +1,6 @@
 #include "tools/datacheck/DataCheck.h"
 
+#include <algorithm>
 #include <array>
 #include <exception>
 #include <fstream>
@@ -31,9 +32,19 @@ std::string Rel(const fs::path& dir, const fs::path& p) {
   return p.lexically_relative(dir).generic_string();
 }
 
+// Drawn as the game draws its text line (a shadow at 1, the text at 2 on a surface put at
+// 160 - w/2), a text of w pixels keeps every pixel on the 320-pixel screen.
+bool FitsTextLine(int w) {
+  const int x = 160 - w / 2;
+  return x + 1 >= 0 && x + 1 + w <= 319;
+}
+
 struct Checker {
   fs::path dir;
   Report r;
+  fs::path root;                        // where this language's files lie: dir, or dir/lang/CODE
+  bool base = true;                     // the Finnish data with the pictures, maps and songs
+  std::string useWord = "K\xE4yt\xE4";  // the held item's caption starts with it
   // For the one-line texts: every hotspot's captions and use name, and the items' names.
   std::vector<std::pair<fs::path, TObjectRecord>> hotspots;
   std::vector<std::string> heldNames;    // item text 5, "Käytä <this> ..."
@@ -109,10 +120,12 @@ struct Checker {
   }
 
   // A speech line as stored: at most 50 characters, and it fits the speech surface.
-  void SpeechLine(const fs::path& p, int lineNo, const std::string& line) {
+  void SpeechLine(const fs::path& p, int lineNo, const std::string& line,
+                  const std::string& what = "") {
     const std::string text =
         !line.empty() && line.back() == '\xA7' ? line.substr(0, line.size() - 1) : line;
-    const std::string where = "line " + std::to_string(lineNo) + " \"" + Cp1252ToUtf8(text) + "\"";
+    const std::string where = (what.empty() ? "" : what + ", ") + "line " + std::to_string(lineNo) +
+                              " \"" + Cp1252ToUtf8(text) + "\"";
     if (text.empty()) Problem(p, where + ": a reply line is empty");
     if (static_cast<int>(text.size()) > kMaxReplyChars) {
       Problem(p, where + ": " + std::to_string(text.size()) + " characters, at most 50 are kept");
@@ -124,9 +137,11 @@ struct Checker {
     }
   }
 
-  // Walks the reply section of raw lines from `i`, checking every reply line.
+  // Walks the reply section of raw lines from `i`, checking every reply line; `what(k)` names
+  // reply k in reports.
+  template <typename NameFn>
   std::size_t Replies(const fs::path& p, const std::vector<std::string>& lines, std::size_t i,
-                      int count) {
+                      int count, NameFn what) {
     for (int k = 0; k < count; ++k) {
       int n = 0;
       for (;;) {
@@ -134,52 +149,51 @@ struct Checker {
           Problem(p, "ends inside the replies");
           return i;
         }
-        SpeechLine(p, static_cast<int>(i + 1), lines[i]);
+        SpeechLine(p, static_cast<int>(i + 1), lines[i], what(k));
         ++n;
         const bool more = !lines[i].empty() && lines[i].back() == '\xA7';
         ++i;
         if (!more) break;
       }
-      if (n > 10)
-        Problem(p, "a reply ending at line " + std::to_string(i) + " has more than 10 lines");
+      if (n > 10) {
+        Problem(p, what(k) + ": the reply ending at line " + std::to_string(i) + " has " +
+                       std::to_string(n) + " lines, at most 10 are shown");
+      }
     }
     return i;
   }
 
-  // The one-line text surface is 320 pixels wide and the text starts at x 2 on it.
   void TextLine(const fs::path& p, const std::string& text, const std::string& what) {
     const int w = font::TextWidth(text);
-    if (w + 2 > 320) {
+    if (!FitsTextLine(w)) {
       Problem(p, what + " \"" + Cp1252ToUtf8(text) + "\" is " + std::to_string(w) +
-                     " pixels wide; the text line cuts it at 318");
+                     " pixels wide; the text line shows at most 316");
     }
   }
 
-  // Captions, and the widest "Käytä <item> <target>" line for every hotspot and item.
+  // Captions, and every "Käytä <item> <target>" line: each held item over every hotspot and
+  // over every other item.
   void TextLines() {
-    const std::string use = W("Käytä ");
-    auto widest = [&](const std::string& target) {
-      std::string best;
-      for (const auto& h : heldNames) {
-        const std::string line = use + h + " " + target;
-        if (font::TextWidth(line) > font::TextWidth(best)) best = line;
-      }
-      return best;
-    };
+    const std::string use = useWord + " ";
     for (const auto& [file, rec] : hotspots) {
       if (file.empty()) continue;
       for (int k = 0; k < 4; ++k)
         TextLine(file, rec.Captions[k],
                  "caption " + std::to_string(k + 1) + " of hotspot " + std::to_string(rec.Hotspot));
-      if (!heldNames.empty())
-        TextLine(file, widest(rec.UseName),
-                 "with an item held over hotspot " + std::to_string(rec.Hotspot) + ",");
+      for (std::size_t h = 0; h < heldNames.size(); ++h)
+        TextLine(file, use + heldNames[h] + " " + rec.UseName,
+                 "item " + std::to_string(h + 1) + " held over hotspot " +
+                     std::to_string(rec.Hotspot) + ":");
     }
-    for (std::size_t i = 0; i < targetNames.size(); ++i)
-      TextLine(dir / "items" / "items.txt", widest(targetNames[i]),
-               "with an item held over item " + std::to_string(i + 1) + ",");
+    for (std::size_t t = 0; t < targetNames.size(); ++t)
+      for (std::size_t h = 0; h < heldNames.size(); ++h)
+        if (h != t)
+          TextLine(
+              root / "items" / "items.txt", use + heldNames[h] + " " + targetNames[t],
+              "item " + std::to_string(h + 1) + " held over item " + std::to_string(t + 1) + ":");
   }
 
+  void Lines();
   void Scene(int n);
   void Reach(int n, const fs::path& datPath, const THotspotMap& map,
              const std::vector<TObjectRecord>& recs);
@@ -191,16 +205,20 @@ struct Checker {
 void Checker::Scene(int n) {
   const auto& info = databuild::scenes::Scene(n);
   const fs::path base = dir / "scenes" / ("scene" + std::to_string(n));
-  Picture(base.string() + ".bmp", 320, 200);
-  for (std::size_t k = 1; k <= info.tiles.size(); ++k) {
-    Picture(dir / "scenes" / "tiles" / (info.tilePrefix + std::to_string(k) + ".bmp"),
-            info.tiles[k - 1].first, info.tiles[k - 1].second, TileIsKeyed(n, static_cast<int>(k)));
+  if (this->base) {
+    Picture(base.string() + ".bmp", 320, 200);
+    for (std::size_t k = 1; k <= info.tiles.size(); ++k) {
+      Picture(dir / "scenes" / "tiles" / (info.tilePrefix + std::to_string(k) + ".bmp"),
+              info.tiles[k - 1].first, info.tiles[k - 1].second,
+              TileIsKeyed(n, static_cast<int>(k)));
+    }
   }
-  const fs::path datPath = base.string() + ".dat", objPath = base.string() + ".obj";
+  const fs::path datPath = base.string() + ".dat";
+  const fs::path objPath = root / "scenes" / ("scene" + std::to_string(n) + ".obj");
   THotspotMap map;
   bool haveMap = false;
   std::set<int> inMap;
-  if (Exists(datPath)) {
+  if (this->base && Exists(datPath)) {
     const std::string dat = Bytes(datPath);
     if (dat.size() != 64000) {
       Problem(datPath, std::to_string(dat.size()) + " bytes, the game needs 64000");
@@ -248,8 +266,19 @@ void Checker::Scene(int n) {
       Problem(objPath, "caption line " + std::to_string(i + 1) + " is empty");
     }
   }
-  i = Replies(objPath, lines, i, static_cast<int>(3 * recs.size()));
-  if (i < lines.size()) Warn(objPath, "lines after the last reply are never read");
+  i = Replies(objPath, lines, i, static_cast<int>(3 * recs.size()), [&](int k) {
+    return "hotspot " + std::to_string(recs[static_cast<std::size_t>(k / 3)].Hotspot) + " reply" +
+           std::to_string(k % 3 + 2);
+  });
+  // Left-over lines mean a continued reply lost its "§": every reply after it is misplaced.
+  if (i < lines.size()) {
+    const std::string what =
+        "lines after the last reply are never read (a reply lost its \xC2\xA7?)";
+    if (this->base)
+      Warn(objPath, what);
+    else
+      Problem(objPath, what);
+  }
 
   if (!haveMap) return;
   for (int h : inObj)
@@ -310,11 +339,11 @@ void Checker::Reach(int n, const fs::path& datPath, const THotspotMap& map,
 }
 
 void Checker::Items() {
-  Picture(dir / "items" / "invent.bmp", 300, 180);
+  Picture(root / "items" / "invent.bmp", 300, 180);
   // Held on the pointer, items are drawn see-through.
-  for (int n = 1; n <= 13; ++n)
+  for (int n = 1; base && n <= 13; ++n)
     Picture(dir / "items" / ("item" + std::to_string(n) + ".bmp"), 30, 30, true);
-  const fs::path p = dir / "items" / "items.txt";
+  const fs::path p = root / "items" / "items.txt";
   if (!Exists(p)) return;
   const std::string bytes = Bytes(p);
   TItemFileData data;
@@ -339,18 +368,74 @@ void Checker::Items() {
   }
   for (std::size_t i = 1; i <= 6 * 13 && i < lines.size(); ++i)
     if (lines[i].empty()) Problem(p, "text line " + std::to_string(i + 1) + " is empty");
-  std::size_t i = Replies(p, lines, 1 + 6 * 13, 3 * 13);
+  std::size_t i = Replies(p, lines, 1 + 6 * 13, 3 * 13, [](int k) {
+    return "item " + std::to_string(k / 3 + 1) + " reply" + std::to_string(k % 3 + 2);
+  });
   if (data.UseFailReplyCount == 0)
     Problem(p, "has no refusal replies for items used on the wrong thing");
   for (std::size_t k = 0; k < data.UseFailReplyCount && i + 1 + k < lines.size(); ++k) {
     const std::string& l = lines[i + 1 + k];
     if (!l.empty() && l.back() == '\xA7')
       Problem(p, "refusal line " + std::to_string(i + 2 + k) + " ends with a section sign");
-    SpeechLine(p, static_cast<int>(i + 2 + k), l);
+    SpeechLine(p, static_cast<int>(i + 2 + k), l, "refusal " + std::to_string(k + 1));
   }
 }
 
+// lines.txt: pairs of records (the Finnish speech, then its translation), a record's lines but
+// its last ending in "§"; the caption's first word is the pair whose key is "Käytä".
+void Checker::Lines() {
+  const fs::path p = root / "lines.txt";
+  if (!Exists(p)) return;
+  const auto lines = Lines(p, Bytes(p));
+  std::vector<std::pair<std::size_t, std::vector<std::string>>> records;  // first line, lines
+  bool open = false;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    if (!open) records.push_back({i + 1, {}});
+    const bool more = !lines[i].empty() && lines[i].back() == '\xA7';
+    records.back().second.push_back(more ? lines[i].substr(0, lines[i].size() - 1) : lines[i]);
+    open = more;
+  }
+  if (open) Problem(p, "the last record ends with a section sign: its next line is missing");
+  if (records.size() % 2 != 0) {
+    Problem(p, "the record at line " + std::to_string(records.back().first) +
+                   " has no translation after it");
+  }
+  std::set<std::vector<std::string>> keys;
+  bool caption = false;
+  for (std::size_t k = 0; k + 1 < records.size(); k += 2) {
+    const auto& key = records[k].second;
+    const auto& value = records[k + 1].second;
+    const std::string what = "speech \"" + Cp1252ToUtf8(key.front()) + "\"";
+    if (!keys.insert(key).second) Problem(p, what + " appears twice");
+    if (key.size() == 1 && key.front() == "K\xE4yt\xE4") {
+      caption = true;
+      if (value.size() != 1 || value.front().empty()) {
+        Problem(p, "the caption word (after \"K\xC3\xA4yt\xC3\xA4\") must be one line");
+      } else {
+        useWord = value.front();
+      }
+      continue;
+    }
+    for (const auto* rec : {&key, &value}) {
+      const std::size_t first = rec == &key ? records[k].first : records[k + 1].first;
+      for (std::size_t l = 0; l < rec->size(); ++l) {
+        SpeechLine(p, static_cast<int>(first + l), (*rec)[l], what);
+      }
+      if (rec->size() > 10) {
+        Problem(p, what + ": " + std::to_string(rec->size()) + " lines from line " +
+                       std::to_string(first) + ", at most 10 are shown");
+      }
+    }
+  }
+  if (!caption) Problem(p, "has no translation of the caption word \"K\xC3\xA4yt\xC3\xA4\"");
+}
+
 void Checker::Sprites() {
+  if (!base) {
+    for (const char* f : {"alkukuva", "varoitus", "intro", "theend", "krediit"})
+      Picture(root / "sprites" / (std::string(f) + ".bmp"), 320, 200);
+    return;
+  }
   for (const char* d : kDirections)
     for (int f = 1; f <= 30; ++f) {
       char name[32];
@@ -435,13 +520,36 @@ const std::vector<int>& CloseUpDoors(int n) {
 }
 
 Report CheckGameDir(const fs::path& dir) {
-  Checker c{dir, {}, {}, {}, {}};
-  for (int n = 0; n < databuild::scenes::kSceneCount; ++n) c.Scene(n);
-  c.Items();
-  c.Sprites();
-  c.Music();
-  c.TextLines();
-  return c.r;
+  Report all;
+  // The Finnish data, then each language's own files over it.
+  std::vector<fs::path> roots{dir};
+  std::error_code ec;
+  if (fs::is_directory(dir / "lang")) {
+    std::vector<fs::path> langs;
+    for (const auto& e : fs::directory_iterator(dir / "lang", ec))
+      if (e.is_directory() && e.path().filename().string().front() != '.')
+        langs.push_back(e.path());
+    std::sort(langs.begin(), langs.end());
+    roots.insert(roots.end(), langs.begin(), langs.end());
+  }
+  for (const fs::path& root : roots) {
+    Checker c;
+    c.dir = dir;
+    c.root = root;
+    c.base = root == dir;
+    if (!c.base) {
+      c.Lines();
+      if (!fs::is_regular_file(root / "page.json")) c.Problem(root / "page.json", "missing");
+    }
+    for (int n = 0; n < databuild::scenes::kSceneCount; ++n) c.Scene(n);
+    c.Items();
+    c.Sprites();
+    if (c.base) c.Music();
+    c.TextLines();
+    all.problems.insert(all.problems.end(), c.r.problems.begin(), c.r.problems.end());
+    all.warnings.insert(all.warnings.end(), c.r.warnings.begin(), c.r.warnings.end());
+  }
+  return all;
 }
 
 }  // namespace vornu::datacheck

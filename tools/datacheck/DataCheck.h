@@ -19,7 +19,10 @@ struct Entry {
   std::string why;
 };
 
-// Checks the game directory `dir` (the one holding scenes/, sprites/, items/, music/).
+// Checks the game directory `dir` (the one holding scenes/, sprites/, items/, music/), then
+// each language's own files in dir/lang/CODE/ (object files, item file, pictures, lines.txt)
+// with the screen's limits: captions and every composed held-item caption on the text line,
+// speech lines of at most 50 characters, ten lines a speech.
 Report CheckGameDir(const std::filesystem::path& dir);
 
 // The hotspot numbers that the scene scripts, the map travel, the item uses and the

@@ -62,9 +62,9 @@ ItemSource ParseItemText(const std::string& utf8, const std::filesystem::path& f
                                   "target", "reply2", "reply3", "reply4"};
     for (std::size_t k = 0; k < given.size(); ++k) {
       if (!given[k]) {
-        throw BuildError(file, src.items.back().line,
-                         "item " + std::to_string(src.items.back().number) + " has no `" +
-                             kKeys[k] + "`");
+        throw BuildError(
+            file, src.items.back().line,
+            "item " + std::to_string(src.items.back().number) + " has no `" + kKeys[k] + "`");
       }
     }
   };
@@ -161,14 +161,14 @@ ItemSource ParseItemText(const std::string& utf8, const std::filesystem::path& f
 }
 
 std::string WriteItemFile(const ItemSource& source, const std::filesystem::path& file,
-                          const TextWidthFn& width) {
+                          const TextWidthFn& width, const std::string& useWord) {
   if (source.items.size() > static_cast<std::size_t>(kItemCount) ||
       source.refusals.size() > static_cast<std::size_t>(kMaxRefusals) ||
       source.refusals.size() != source.refusalLines.size()) {
     throw BuildError(file, 0, "too many items or refusals for the game's tables");
   }
   // Everything on the text line must fit it: names, captions and every "Käytä" pairing.
-  const std::string use = W("Käytä ");
+  const std::string use = useWord + " ";
   for (const ItemRecord& r : source.items) {
     for (std::size_t k = 0; k < 4; ++k) {
       if (Width(width, r.texts[k]) > kTextLineWidth) {

@@ -37,8 +37,8 @@ ItemSource ParseItemText(const std::string& utf8, const std::filesystem::path& f
 // The item file's bytes (Windows-1252, CR LF): the count, six texts per item, the wrapped
 // replies with "§" on every line but each reply's last, the refusal count and the refusals.
 // A reply that needs more than ten lines, a refusal that does not fit one speech line, or a
-// text too wide for the text line throws BuildError.
+// text too wide for the text line (`useWord` starts the held item's caption) throws BuildError.
 std::string WriteItemFile(const ItemSource& source, const std::filesystem::path& file,
-                          const TextWidthFn& width);
+                          const TextWidthFn& width, const std::string& useWord = "K\xE4yt\xE4");
 
 }  // namespace vornu::databuild::items

@@ -2,8 +2,10 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "tools/databuild/Registry.h"
 #include "tools/libraster/Image.h"
@@ -17,13 +19,34 @@ std::map<std::string, raster::Image> ReadPixmaps(const std::filesystem::path& fi
 void WritePicture(const databuild::Paths& paths, const std::string& rel, const raster::Image& img,
                   int w, int h);
 
+// One line of text painted on a picture (assets/sprites/screens.txt).
+struct ScreenText {
+  std::string style;
+  int y = 0;
+  std::string text;  // Windows-1252
+  int line = 0;      // in screens.txt
+};
+
+// The texts of every picture in screens.txt, by picture name, each in the file's order.
+std::map<std::string, std::vector<ScreenText>> ReadScreenTexts(const std::filesystem::path& file);
+
+// The text to paint in place of a Finnish text (both Windows-1252) of picture `name`; the
+// Finnish pictures paint the text as it stands. Throws BuildError when there is none.
+using PictureTextFn = std::function<std::string(const std::string& name, const std::string& text)>;
+
 void BuildPointersAndMenu(const databuild::Paths& paths);
-void BuildInventory(const databuild::Paths& paths);
+// The inventory picture, its texts from screens.txt's [invent] through `text` when given.
+void BuildInventory(const databuild::Paths& paths, const PictureTextFn& text = {});
 void BuildItems(const databuild::Paths& paths);
 // Item picture n (1..13), as BuildItems writes it.
 raster::Image ItemPicture(const databuild::Paths& paths, int n);
-void BuildScreens(const databuild::Paths& paths);
-// Reads the full-screen texts and checks that every line fits; throws BuildError otherwise.
+// The five full-screen pictures, their texts through `text` when given.
+void BuildScreens(const databuild::Paths& paths, const PictureTextFn& text = {});
+// Reads the pictures' texts and checks that every line fits; throws BuildError otherwise.
 void CheckScreenTexts(const databuild::Paths& paths);
+// Paints the inventory picture with `texts` (the [invent] lines, already in the language
+// painted); a missing or too wide text throws BuildError naming `file`.
+raster::Image InventoryPicture(const std::vector<ScreenText>& texts,
+                               const std::filesystem::path& file);
 
 }  // namespace vornu::sprites

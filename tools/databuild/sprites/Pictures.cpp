@@ -1,4 +1,5 @@
 // Pointers, the verb menu and the inventory picture.
+#include <array>
 #include <cmath>
 #include <fstream>
 #include <sstream>
@@ -197,7 +198,39 @@ void BuildPointersAndMenu(const databuild::Paths& paths) {
     WritePicture(paths, "sprites/menu" + std::to_string(n) + ".bmp", Menu(px, file, n), 50, 50);
 }
 
-void BuildInventory(const databuild::Paths& paths) {
+Image InventoryPicture(const std::vector<ScreenText>& texts, const std::filesystem::path& file) {
+  // The heading, the hints and the three buttons, left to right (a button's Y is its number).
+  const ScreenText* heading = nullptr;
+  std::vector<const ScreenText*> hints;
+  std::array<const ScreenText*, 3> buttons{};
+  for (const ScreenText& t : texts) {
+    if (t.style == "heading" && !heading) {
+      heading = &t;
+    } else if (t.style == "hint") {
+      hints.push_back(&t);
+    } else if (t.style == "button" && t.y >= 1 && t.y <= 3 && !buttons[t.y - 1]) {
+      buttons[static_cast<std::size_t>(t.y - 1)] = &t;
+    } else {
+      throw BuildError(file, t.line,
+                       "[invent] takes one heading, hints, and buttons 1, 2 and 3 once each");
+    }
+  }
+  if (!heading || !buttons[0] || !buttons[1] || !buttons[2]) {
+    throw BuildError(file, 0, "[invent] needs its heading and the buttons 1, 2 and 3");
+  }
+  auto fits = [&](const BitmapFont& f, const ScreenText& t, int most) {
+    const int w = TextWidth(f, t.text);
+    if (w > most) {
+      throw BuildError(file, t.line,
+                       "\"" + Cp1252ToUtf8(t.text) + "\" is " + std::to_string(w) +
+                           " pixels wide, at most " + std::to_string(most) + " fit");
+    }
+  };
+  // The felt inside the frame is 292 pixels wide, a button's face 94.
+  fits(kHelvB12, *heading, 292);
+  for (const ScreenText* h : hints) fits(kHelvB08, *h, 292);
+  for (const ScreenText* b : buttons) fits(kHelvB10, *b, 94);
+
   Image img(300, 180, kInk);
   const Rgb wood{112, 64, 34}, woodDark{70, 38, 22}, woodLight{156, 98, 52};
   // Frame of warm wood grain.
@@ -236,19 +269,14 @@ void BuildInventory(const databuild::Paths& paths) {
   for (int x = 3; x < 297; ++x) img.At(x, 33) = woodDark, img.At(x, 157) = woodLight;
   for (int y = 33; y < 158; ++y) img.At(3, y) = woodDark, img.At(296, y) = woodLight;
   const Rgb title{250, 214, 90}, hint{150, 164, 206};
-  auto centred = [&](const BitmapFont& f, int y, const std::string& s, Rgb c) {
-    const std::string t = W(s.c_str());
+  auto centred = [&](const BitmapFont& f, int y, const std::string& t, Rgb c) {
     const int x = 150 - TextWidth(f, t) / 2;
     DrawText(img, f, x + 1, y + 1, t, feltDark);
     DrawText(img, f, x, y, t, c);
   };
-  centred(kHelvB12, 38, "Pukin säkki", title);
-  centred(kHelvB08, 100, "Klikkaa tavaraa: se tarttuu osoittimeen.", hint);
-  centred(kHelvB08, 111, "Klikkaa sillä toista tavaraa tai jotain pelissä.", hint);
-  centred(kHelvB08, 122, "Pidä nappi pohjassa: käytä, katso, puhu.", hint);
-  centred(kHelvB08, 133, "Oikea nappi vie takaisin peliin.", hint);
+  centred(kHelvB12, heading->y, heading->text, title);
+  for (const ScreenText* h : hints) centred(kHelvB08, h->y, h->text, hint);
   // Buttons along the bottom edge: x 0-99, 100-199, 200-299, y 161-179.
-  const char* labels[3] = {"Lataa", "Tallenna", "Lopeta"};
   const Rgb faces[3] = {{46, 110, 70}, {44, 84, 150}, {168, 40, 46}};
   for (int b = 0; b < 3; ++b) {
     const int x0 = b * 100 + 2, x1 = b * 100 + 97, y0 = 161, y1 = 178;
@@ -265,12 +293,23 @@ void BuildInventory(const databuild::Paths& paths) {
       }
     for (int x = x0 - 1; x <= x1 + 1; ++x) img.Put(x, y0 - 1, kInk), img.Put(x, y1 + 1, kInk);
     for (int y = y0 - 1; y <= y1 + 1; ++y) img.Put(x0 - 1, y, kInk), img.Put(x1 + 1, y, kInk);
-    const std::string t = labels[b];
+    const std::string& t = buttons[static_cast<std::size_t>(b)]->text;
     const int tx = b * 100 + 50 - TextWidth(kHelvB10, t) / 2;
     DrawText(img, kHelvB10, tx + 1, y0 + 3, t, kInk);
     DrawText(img, kHelvB10, tx, y0 + 2, t, Rgb{255, 246, 220});
   }
-  WritePicture(paths, "items/invent.bmp", img, 300, 180);
+  return img;
+}
+
+void BuildInventory(const databuild::Paths& paths, const PictureTextFn& text) {
+  const auto file = paths.assets / "sprites" / "screens.txt";
+  const auto all = ReadScreenTexts(file);
+  const auto it = all.find("invent");
+  if (it == all.end()) throw BuildError(file, 0, "picture [invent] is missing");
+  std::vector<ScreenText> texts = it->second;
+  if (text)
+    for (ScreenText& t : texts) t.text = text("invent", t.text);
+  WritePicture(paths, "items/invent.bmp", InventoryPicture(texts, file), 300, 180);
 }
 
 }  // namespace vornu::sprites

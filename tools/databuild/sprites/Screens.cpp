@@ -20,48 +20,7 @@ namespace {
 
 const Rgb kInk{22, 14, 30};
 
-struct TextLine {
-  std::string style;
-  int y;
-  std::string text;  // Windows-1252
-  int line;
-};
-
-std::map<std::string, std::vector<TextLine>> ReadScreenTexts(const std::filesystem::path& file) {
-  std::ifstream in(file);
-  if (!in) throw BuildError(file, 0, "cannot open");
-  std::map<std::string, std::vector<TextLine>> out;
-  std::string line, current;
-  int n = 0;
-  while (std::getline(in, line)) {
-    ++n;
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (line.empty() || line[0] == '#') continue;
-    if (line[0] == '[') {
-      if (line.back() != ']' || line.size() < 3) throw BuildError(file, n, "expected [name]");
-      current = line.substr(1, line.size() - 2);
-      out[current];
-      continue;
-    }
-    if (current.empty()) throw BuildError(file, n, "text before the first [name]");
-    std::istringstream ss(line);
-    TextLine t;
-    t.line = n;
-    if (!(ss >> t.style >> t.y)) throw BuildError(file, n, "expected: STYLE Y TEXT");
-    if (t.y < 0 || t.y > 199) throw BuildError(file, n, "Y must lie in 0..199");
-    std::string rest;
-    std::getline(ss, rest);
-    const auto first = rest.find_first_not_of(' ');
-    if (first == std::string::npos) throw BuildError(file, n, "empty text");
-    try {
-      t.text = W(rest.substr(first));
-    } catch (const std::exception& e) {
-      throw BuildError(file, n, std::string("text is not valid for the game: ") + e.what());
-    }
-    out[current].push_back(t);
-  }
-  return out;
-}
+using TextLine = ScreenText;
 
 // Text with a one-pixel dark outline; `fill` gives the colour by row inside the glyphs.
 template <typename Fill>
@@ -108,9 +67,11 @@ void Texts(Image& img, const std::vector<TextLine>& lines, const std::filesystem
     const int w = TextWidth(*f, t.text, scale);
     if (w > 312)
       throw BuildError(file, t.line,
-                       "text is " + std::to_string(w) + " pixels wide, at most 312 fit");
+                       "\"" + Cp1252ToUtf8(t.text) + "\" is " + std::to_string(w) +
+                           " pixels wide, at most 312 fit");
     const int h = (f->ascent + f->descent) * scale;
-    if (t.y + h > 200) throw BuildError(file, t.line, "text runs below the screen");
+    if (t.y + h > 200)
+      throw BuildError(file, t.line, "\"" + Cp1252ToUtf8(t.text) + "\" runs below the screen");
     const int x = 160 - w / 2;
     if (t.style == "title") {
       OutlinedText(
@@ -290,6 +251,42 @@ void Parchment(Image& img, int x0, int y0, int x1, int y1) {
 
 }  // namespace
 
+std::map<std::string, std::vector<ScreenText>> ReadScreenTexts(const std::filesystem::path& file) {
+  std::ifstream in(file);
+  if (!in) throw BuildError(file, 0, "cannot open");
+  std::map<std::string, std::vector<TextLine>> out;
+  std::string line, current;
+  int n = 0;
+  while (std::getline(in, line)) {
+    ++n;
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (line.empty() || line[0] == '#') continue;
+    if (line[0] == '[') {
+      if (line.back() != ']' || line.size() < 3) throw BuildError(file, n, "expected [name]");
+      current = line.substr(1, line.size() - 2);
+      out[current];
+      continue;
+    }
+    if (current.empty()) throw BuildError(file, n, "text before the first [name]");
+    std::istringstream ss(line);
+    TextLine t;
+    t.line = n;
+    if (!(ss >> t.style >> t.y)) throw BuildError(file, n, "expected: STYLE Y TEXT");
+    if (t.y < 0 || t.y > 199) throw BuildError(file, n, "Y must lie in 0..199");
+    std::string rest;
+    std::getline(ss, rest);
+    const auto first = rest.find_first_not_of(' ');
+    if (first == std::string::npos) throw BuildError(file, n, "empty text");
+    try {
+      t.text = W(rest.substr(first));
+    } catch (const std::exception& e) {
+      throw BuildError(file, n, std::string("text is not valid for the game: ") + e.what());
+    }
+    out[current].push_back(t);
+  }
+  return out;
+}
+
 void CheckScreenTexts(const databuild::Paths& paths) {
   const auto file = paths.assets / "sprites" / "screens.txt";
   const auto texts = ReadScreenTexts(file);
@@ -300,11 +297,18 @@ void CheckScreenTexts(const databuild::Paths& paths) {
     Image scratch(320, 200);
     Texts(scratch, it->second, file);
   }
+  const auto inv = texts.find("invent");
+  if (inv == texts.end()) throw BuildError(file, 0, "picture [invent] is missing");
+  InventoryPicture(inv->second, file);
 }
 
-void BuildScreens(const databuild::Paths& paths) {
+void BuildScreens(const databuild::Paths& paths, const PictureTextFn& text) {
   const auto file = paths.assets / "sprites" / "screens.txt";
-  const auto texts = ReadScreenTexts(file);
+  auto texts = ReadScreenTexts(file);
+  if (text) {
+    for (auto& [name, lines] : texts)
+      for (TextLine& t : lines) t.text = text(name, t.text);
+  }
   auto need = [&](const std::string& name) -> const std::vector<TextLine>& {
     auto it = texts.find(name);
     if (it == texts.end()) throw BuildError(file, 0, "picture [" + name + "] is missing");
