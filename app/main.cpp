@@ -1,8 +1,10 @@
-// Program entry of both builds; VORNU_LOWRES selects the 320 x 200 build's form settings.
+// Program entry of both builds; VORNU_LOWRES selects the 320 x 200 build's form settings, the
+// locale the language.
 #include <cstdio>
 #include <exception>
 #include <memory>
 
+#include "game/Language.h"
 #include "game/Unit1.h"
 #include "platform/Application.h"
 #include "platform/Forms.h"
@@ -21,6 +23,9 @@ TForm1Settings BuildSettings() {
   s.HalveMouse = true;
   s.ClearBack = true;
 #endif
+  // The player's own language where the game has it; the data lie below the current folder.
+  s.Language =
+      vornu::ChooseLanguage(vornu::LocaleFromEnvironment(), vornu::AvailableLanguages("."));
   return s;
 }
 
