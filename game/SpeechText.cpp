@@ -34,6 +34,9 @@ std::vector<std::string> ReadRecord(TLineReader& Reader, const char* What) {
 
 }  // namespace
 
+// The held item's caption: "Käytä" + use form + target form.
+TLineCatalogue::TLineCatalogue() : CaptionWord_(W("Käytä")) {}
+
 TLineCatalogue TLineCatalogue::Parse(std::string_view Bytes, const std::string& FileName) {
   TLineCatalogue Catalogue;
   Catalogue.Finnish_ = false;

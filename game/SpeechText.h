@@ -18,7 +18,7 @@ namespace vornu {
 class TLineCatalogue {
  public:
   // The Finnish catalogue.
-  TLineCatalogue() = default;
+  TLineCatalogue();
   // Parses the bytes of a lines.txt (Windows-1252, pairs of records: the Finnish lines, then
   // their translation; every line of a record but its last ends in "§"). A broken file throws
   // EGameFile naming FileName and the line.
@@ -39,7 +39,7 @@ class TLineCatalogue {
  private:
   bool Finnish_ = true;
   std::map<std::string, std::vector<std::string>> Entries_;
-  std::string CaptionWord_ = "K\xE4yt\xE4";
+  std::string CaptionWord_;
   std::set<std::string> Missing_;
 };
 
