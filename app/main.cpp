@@ -24,8 +24,15 @@ TForm1Settings BuildSettings() {
   s.ClearBack = true;
 #endif
   // The player's own language where the game has it; the data lie below the current folder.
-  s.Language =
-      vornu::ChooseLanguage(vornu::LocaleFromEnvironment(), vornu::AvailableLanguages("."));
+  const vornu::TLocaleSettings Locale = vornu::LocaleFromEnvironment();
+  s.Language = vornu::ChooseLanguage(Locale, vornu::AvailableLanguages("."));
+  // A player who asked for English in a folder without it should know why it is Finnish.
+  if (s.Language == vornu::kBaseLanguage &&
+      vornu::ChooseLanguage(Locale, {vornu::kBaseLanguage, vornu::kFallbackLanguage}) !=
+          vornu::kBaseLanguage) {
+    std::fprintf(stderr, "vornu: this game folder has no lang/%s/; playing in Finnish\n",
+                 vornu::kFallbackLanguage);
+  }
   return s;
 }
 
