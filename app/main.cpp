@@ -1,8 +1,10 @@
-// Program entry of both builds; VORNU_LOWRES selects the 320 x 200 build's form settings.
+// Program entry of both builds; VORNU_LOWRES selects the 320 x 200 build's form settings, the
+// locale the language.
 #include <cstdio>
 #include <exception>
 #include <memory>
 
+#include "game/Language.h"
 #include "game/Unit1.h"
 #include "platform/Application.h"
 #include "platform/Forms.h"
@@ -21,6 +23,16 @@ TForm1Settings BuildSettings() {
   s.HalveMouse = true;
   s.ClearBack = true;
 #endif
+  // The player's own language where the game has it; the data lie below the current folder.
+  const vornu::TLocaleSettings Locale = vornu::LocaleFromEnvironment();
+  s.Language = vornu::ChooseLanguage(Locale, vornu::AvailableLanguages("."));
+  // A player who asked for English in a folder without it should know why it is Finnish.
+  if (s.Language == vornu::kBaseLanguage &&
+      vornu::ChooseLanguage(Locale, {vornu::kBaseLanguage, vornu::kFallbackLanguage}) !=
+          vornu::kBaseLanguage) {
+    std::fprintf(stderr, "vornu: this game folder has no lang/%s/; playing in Finnish\n",
+                 vornu::kFallbackLanguage);
+  }
   return s;
 }
 

@@ -2,7 +2,6 @@
 #include "engine/GX.h"
 #include "game/Unit1.h"
 #include "platform/Clock.h"
-#include "platform/Text1252.h"
 
 namespace {
 
@@ -54,15 +53,15 @@ void TForm1::GXScreen1Flip(TObject*) {
 void TForm1::IntroFrame() {
   switch (IntroStep) {
     case 1:
-      LoadPhasePicture("sprites/alkukuva.bmp");
+      LoadPhasePicture(LanguageFile("sprites/alkukuva.bmp"));
       IntroStep = 2;
       break;
     case 3:
-      LoadPhasePicture("sprites/varoitus.bmp");
+      LoadPhasePicture(LanguageFile("sprites/varoitus.bmp"));
       IntroStep = 4;
       break;
     case 5:
-      LoadPhasePicture("sprites/intro.bmp");
+      LoadPhasePicture(LanguageFile("sprites/intro.bmp"));
       IntroStep = 6;
       break;
     case 2:
@@ -82,11 +81,11 @@ void TForm1::IntroFrame() {
 void TForm1::EndingFrame() {
   switch (EndingStep) {
     case 1:
-      LoadPhasePicture("sprites/theend.bmp");
+      LoadPhasePicture(LanguageFile("sprites/theend.bmp"));
       EndingStep = 2;
       break;
     case 3:
-      LoadPhasePicture("sprites/krediit.bmp");
+      LoadPhasePicture(LanguageFile("sprites/krediit.bmp"));
       EndingStep = 4;
       break;
     case 2:
@@ -136,7 +135,7 @@ void TForm1::GameFrame() {
         if (ItemInHand == 0) {
           WriteTo1(ItemTexts[1][I]);
         } else if (CombineIdle == 1) {
-          WriteTo1(vornu::W("Käytä ") + ItemText(5, HeldItem) + " " + ItemTexts[6][I]);
+          WriteTo1(HeldItemCaption(ItemTexts[6][I]));
         } else {
           DoCompiles();
         }
@@ -173,11 +172,15 @@ void TForm1::GameFrame() {
       }
     }
     if (ItemInHand == 1 && MenuOpen == 0 && SceneActionIdle == 1 && Named) {
-      WriteTo1(vornu::W("Käytä ") + ItemText(5, HeldItem) + " " + HotspotTexts[5][H]);
+      WriteTo1(HeldItemCaption(HotspotTexts[5][H]));
     }
     if (MenuOpen == 0 && SceneActionIdle == 0 && WalkDone == 1) SceneActions(CurrentScene);
     if (MenuOpen == 0 && UseItemIdle == 0 && WalkDone == 1) SceneUseItem(CurrentScene);
   }
+}
+
+std::string TForm1::HeldItemCaption(const std::string& Target) const {
+  return Catalogue.CaptionWord() + " " + ItemText(5, HeldItem) + " " + Target;
 }
 
 const std::string& TForm1::ItemText(int K, int Item) const {

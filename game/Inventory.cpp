@@ -3,7 +3,7 @@
 #include "game/Unit1.h"
 
 void TForm1::ReadItemDataFile() {
-  const std::string Path = "items/items.txt";
+  const std::string Path = LanguageFile("items/items.txt");
   // Parse everything first, so that a broken file changes none of the tables.
   const vornu::TItemFileData Data = vornu::ParseItemFile(vornu::ReadWholeFile(Path), Path);
   ItemTexts = Data.Texts;

@@ -46,7 +46,7 @@ void TForm1::MapGoto() {
       LoadScene(13);
     } else {
       MapIdle = 1;
-      PukkiSay(vornu::MakeSpeech({"Ovi on lukossa. Tarviin avaimen."}));
+      PukkiSay(vornu::MakeSpeech(Catalogue, {"Ovi on lukossa. Tarviin avaimen."}));
     }
     return;
   }
@@ -59,7 +59,8 @@ void TForm1::MapGoto() {
       PlayMusic("music/music02.mid");
     } else {
       MapIdle = 1;
-      PukkiSay(vornu::MakeSpeech({"Ei sinne kannata mennä ennenkö", "lahjat on valmiina."}));
+      PukkiSay(
+          vornu::MakeSpeech(Catalogue, {"Ei sinne kannata mennä ennenkö", "lahjat on valmiina."}));
     }
   }
   // Any other number: nothing, until a new click on the map gives another destination.

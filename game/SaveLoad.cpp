@@ -136,7 +136,7 @@ void TForm1::SaveGame() {
   ItemInHand = 0;
   UseItemIdle = 1;
   CombineIdle = 1;
-  PukkiSay(vornu::MakeSpeech({"Peli tallennettu."}));
+  PukkiSay(vornu::MakeSpeech(Catalogue, {"Peli tallennettu."}));
 }
 
 void TForm1::LoadGame() {
@@ -146,8 +146,9 @@ void TForm1::LoadGame() {
     ItemInHand = 0;
     UseItemIdle = 1;
     CombineIdle = 1;
-    PukkiSay(vornu::MakeSpeech({"Ethän sää oo tallentanu peliä", "kertaakaan. Miten kuvittelet",
-                                "että pystyis lataan??."}));
+    PukkiSay(
+        vornu::MakeSpeech(Catalogue, {"Ethän sää oo tallentanu peliä",
+                                      "kertaakaan. Miten kuvittelet", "että pystyis lataan??."}));
     return;
   }
 
@@ -197,7 +198,7 @@ void TForm1::LoadGame() {
   WalkDone = 1;
   SceneActionIdle = 1;
   LoadScene(CurrentScene);
-  PukkiSay(vornu::MakeSpeech({"Peli ladattu."}));
+  PukkiSay(vornu::MakeSpeech(Catalogue, {"Peli ladattu."}));
 }
 
 void TForm1::QuitGame() {

@@ -29,6 +29,8 @@ class TLineReader {
   TLineReader(std::string_view Bytes, std::string FileName);
   // The next line without its line end; empty past the end of the file.
   std::string ReadLine();
+  // Whether every line has been read (a last line without its line end included).
+  bool AtEnd() const { return Pos_ >= Bytes_.size(); }
   // One-based number of the line ReadLine returned last.
   int LineNumber() const { return Line_; }
   const std::string& FileName() const { return FileName_; }

@@ -112,7 +112,7 @@ void RunOperation(TForm1& Form, const Operation& O) {
       SayHotspotReply(Form);
       break;
     case Op::Say:
-      Form.PukkiSay(MakeSpeech(O.Lines));
+      Form.PukkiSay(MakeSpeech(Form.Catalogue, O.Lines));
       break;
     case Op::Speaker:
       Form.Speaker = static_cast<std::uint8_t>(O.A);

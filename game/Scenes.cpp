@@ -31,7 +31,7 @@ void TForm1::LoadScene(std::uint16_t Scene) {
   ParseHotspotMapInto(Name + ".dat");
   CurrentScene = Scene;
 
-  ReadObjectFile(Name + ".obj");
+  ReadObjectFile(LanguageFile(Name + ".obj"));
 
   const vornu::TSceneSetup& Setup = vornu::SceneSetup(Scene);
   const int Count = static_cast<int>(Setup.Tiles.size());

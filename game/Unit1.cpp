@@ -7,6 +7,8 @@
 
 #include "engine/GX.h"
 #include "engine/SuperTimer.h"
+#include "game/Language.h"
+#include "game/SceneFiles.h"
 
 namespace {
 
@@ -153,6 +155,7 @@ void TForm1::InitializeGame() {
   LineOnSurface.Valid = false;
   for (int N = 1; N <= 13; ++N) ItemPictures[N] = Screen.CreateSurface(30, 30);
   InventoryPicture = Screen.CreateSurface(300, 180);
+  LoadLanguage();
 
   LoadPicture(*CursorPictures[1], "sprites/normcurs.bmp");
   LoadPicture(*CursorPictures[2], "sprites/acticurs.bmp");
@@ -167,7 +170,7 @@ void TForm1::InitializeGame() {
     }
   }
   ReadItemDataFile();
-  LoadPicture(*InventoryPicture, "items/invent.bmp");
+  LoadPicture(*InventoryPicture, LanguageFile("items/invent.bmp"));
   for (int N = 1; N <= 13; ++N) {
     LoadPicture(*ItemPictures[N], "items/item" + std::to_string(N) + ".bmp");
   }
@@ -213,6 +216,27 @@ void TForm1::InitializeGame() {
   MediaPlayer1->SetFileName("music/music02.mid");
   MediaPlayer1->Open();
   MediaPlayer1->Play();
+}
+
+std::string TForm1::LanguageFile(const std::string& Path) const {
+  return vornu::LanguageFilePath(Settings.Language, Path);
+}
+
+void TForm1::LoadLanguage() {
+  Catalogue = vornu::TLineCatalogue();
+  if (Settings.Language == vornu::kBaseLanguage) return;
+  const std::string Lines = LanguageFile("lines.txt");
+  Catalogue = vornu::TLineCatalogue::Parse(vornu::ReadWholeFile(Lines), Lines);
+  // The object files and the closing pictures are read long after start-up: a language that
+  // lacks one must not stop the player in the middle of the game (the item file and the
+  // inventory picture are read at start-up anyway).
+  for (int Scene = 0; Scene <= 13; ++Scene) {
+    const std::string Obj = LanguageFile("scenes/scene" + std::to_string(Scene) + ".obj");
+    vornu::ParseObjectFile(vornu::ReadWholeFile(Obj), Obj);
+  }
+  for (const char* Name : {"alkukuva", "varoitus", "intro", "theend", "krediit"}) {
+    LoadPicture(*FullScreenPicture, LanguageFile("sprites/" + std::string(Name) + ".bmp"));
+  }
 }
 
 void TForm1::Timer1Timer(TObject*) {

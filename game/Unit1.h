@@ -10,6 +10,7 @@
 #include "game/GameTypes.h"
 #include "game/HotspotMarkers.h"
 #include "game/KeyPointer.h"
+#include "game/SpeechText.h"
 #include "platform/Forms.h"
 #include "platform/MediaPlayer.h"
 #include "platform/Timers.h"
@@ -23,6 +24,9 @@ struct TForm1Settings {
   bool LargeDisplay = true;  // 640 x 400 display (vornu) or 320 x 200 (vornu-lowres)
   bool HalveMouse = true;    // mouse coordinates are display pixels of the 640 x 400 mode
   bool ClearBack = true;     // the game view erases Back first (the picture covers a quarter)
+  // The language played: "fi" reads the files at the top of the game directory, any other
+  // code reads its own object files, item file, pictures with text and lines below lang/CODE/.
+  std::string Language = "fi";
 };
 
 using TSurfacePtr = std::unique_ptr<TGXSurface>;
@@ -191,6 +195,13 @@ class TForm1 : public TForm {
   void GameFrame();
   // Loads an opening or closing picture; one that cannot be read ends the program.
   void LoadPhasePicture(const std::string& Path);
+  // Where a data file that differs between languages lies for the language played.
+  std::string LanguageFile(const std::string& Path) const;
+  // Reads the program's own lines of the language played and checks that every file of its
+  // own is there; a missing or broken one throws naming it.
+  void LoadLanguage();
+  // The held item's caption over a target: the caption word, the item's use form, the target.
+  std::string HeldItemCaption(const std::string& Target) const;
   // ItemTexts[K][Item] / HotspotTexts[K][Hotspot], empty for numbers outside the tables.
   const std::string& ItemText(int K, int Item) const;
   const std::string& HotspotText(int K, int Hotspot) const;
@@ -288,6 +299,8 @@ class TForm1 : public TForm {
   std::mt19937 Random;
 
   // ---- Speech ----
+  // The program's own lines in the language played (Finnish: as the source gives them).
+  vornu::TLineCatalogue Catalogue;
   std::uint8_t SpeechActive = 0;
   std::uint8_t Speaker = 1;
   SayStr CurrentSpeech;

@@ -6,13 +6,13 @@
 namespace {
 
 // What Pukki says when he finds no way to the goal.
-SayStr Apology() {
+SayStr Apology(vornu::TLineCatalogue& Catalogue) {
   return vornu::MakeSpeech(
-      {"Mun \"routeri\" on koodattu parissa", "tunnissa eikä se ole kovin hääppö-",
-       "nen. En osaa kävellä paikkaan johon", "halusit minun kävelevän. Matkalla",
-       "on ilmeisesti esteitä joita en osaa", "kiertää tai koodissa on bugi. Kävelytä",
-       "minut lähemmäksi tai eripuolelle koh-", "detta. Tai keskelle huonetta pois",
-       "esineiden keskeltä ja yritä uudelleen."});
+      Catalogue, {"Mun \"routeri\" on koodattu parissa", "tunnissa eikä se ole kovin hääppö-",
+                  "nen. En osaa kävellä paikkaan johon", "halusit minun kävelevän. Matkalla",
+                  "on ilmeisesti esteitä joita en osaa", "kiertää tai koodissa on bugi. Kävelytä",
+                  "minut lähemmäksi tai eripuolelle koh-", "detta. Tai keskelle huonetta pois",
+                  "esineiden keskeltä ja yritä uudelleen."});
 }
 
 }  // namespace
@@ -28,7 +28,7 @@ bool TForm1::CalculateWayPoints(std::int32_t X, std::int32_t Y) {
     UseItemIdle = 1;
     ItemInHand = 0;
     ArrivalDirection = 255;
-    PukkiSay(Apology());
+    PukkiSay(Apology(Catalogue));
     return false;
   }
   WayPointCount = Route.Count;

@@ -32,6 +32,10 @@ class ScratchDir {
     for (const char* Folder : {"scenes", "sprites", "items", "music"}) {
       fs::create_directory_symlink(fs::absolute(Data / Folder), dir_ / Folder);
     }
+    // The other languages, where the game has any.
+    if (fs::exists(Data / "lang")) {
+      fs::create_directory_symlink(fs::absolute(Data / "lang"), dir_ / "lang");
+    }
     old_ = fs::current_path();
     fs::current_path(dir_);
   }

@@ -26,6 +26,7 @@
 #include "app/demo/ScratchDir.h"
 #include "app/demo/Walkthrough.h"
 #include "engine/GX.h"
+#include "game/Language.h"
 #include "game/Unit1.h"
 #include "platform/EventInjection.h"
 #include "platform/Forms.h"
@@ -115,6 +116,9 @@ int main(int argc, char** argv) {
     Settings.HalveMouse = false;
     Settings.ClearBack = false;
 #endif
+    // In the player's language, as the game itself would play.
+    Settings.Language =
+        vornu::ChooseLanguage(vornu::LocaleFromEnvironment(), vornu::AvailableLanguages("."));
     TForm1 Form(Settings);
     QueueSink Sink(Form, Settings.HalveMouse ? 2 : 1);
     std::string LastLogged;

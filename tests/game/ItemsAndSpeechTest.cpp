@@ -120,12 +120,13 @@ TEST_F(Game, RefusalsFollowTheSeedTheGameWasGiven) {
 }
 
 TEST(FixedSpeech, SourceLinesBecomeWindows1252CutTo50TenAtMost) {
-  const SayStr One = vornu::MakeSpeech({"Käytä"});
+  vornu::TLineCatalogue Finnish;
+  const SayStr One = vornu::MakeSpeech(Finnish, {"Käytä"});
   EXPECT_EQ(One.LineCount, 1);
   EXPECT_EQ(One.Lines[1], "K\xE4yt\xE4");
   std::vector<std::string> Eleven(10, std::string(60, 'x'));
   Eleven.push_back("yksitoista");
-  const SayStr Many = vornu::MakeSpeech(Eleven);
+  const SayStr Many = vornu::MakeSpeech(Finnish, Eleven);
   EXPECT_EQ(Many.LineCount, 10);
   EXPECT_EQ(Many.Lines[10], std::string(50, 'x'));
 }

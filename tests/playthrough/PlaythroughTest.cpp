@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <functional>
 
 #include "app/demo/Walkthrough.h"
+#include "platform/Text1252.h"
 #include "tests/support/FixtureGame.h"
 #include "tests/support/HeadlessGame.h"
 
@@ -69,11 +71,15 @@ int LineCount(const fs::path& File) {
   return N;
 }
 
-// Plays the whole game on the data in Data and checks the way and the end.
-void PlayWholeGame(const fs::path& Data, bool Keyboard = false) {
+// Plays the whole game on the data in Data, in Language, and checks the way and the end; every
+// speech said (UTF-8, lines joined by " / ") must pass InLanguage when one is given.
+void PlayWholeGame(const fs::path& Data, bool Keyboard = false, const std::string& Language = "fi",
+                   const std::function<bool(const std::string&)>& InLanguage = {}) {
   // A folder of its own for the save file.
   const support::TGameCopy Dir(Data);
-  support::TGame Game(Dir.Path());
+  TForm1Settings Settings;
+  Settings.Language = Language;
+  support::TGame Game(Dir.Path(), Settings);
   TForm1& F = Game.F();
   ASSERT_EQ(F.IntroActive, 1) << "the game did not start: " << F.StartupError;
 
@@ -107,6 +113,15 @@ void PlayWholeGame(const fs::path& Data, bool Keyboard = false) {
   EXPECT_TRUE(F.Closed());
   EXPECT_TRUE(F.IsItem(12));
   EXPECT_TRUE(F.SceneFlags[13][5] != 0);
+  // Every line the game said of its own was in the language's catalogue.
+  EXPECT_EQ(F.Catalogue.MissingCount(), 0u);
+  for (const std::string& Line : F.Catalogue.Missing()) {
+    ADD_FAILURE() << "said in Finnish: " << vornu::Cp1252ToUtf8(Line);
+  }
+  if (InLanguage) {
+    EXPECT_GT(Game.Said().size(), 50u);
+    for (const std::string& Said : Game.Said()) EXPECT_TRUE(InLanguage(Said)) << Said;
+  }
   std::printf("played %zu actions in %ld s of game time\n", Player.Log().size(),
               Frames * static_cast<long>(FrameMs) / 1000);
 }
@@ -131,4 +146,45 @@ TEST(Playthrough, KeyboardAloneToTheCredits) {
 // story needs: the robot player itself is checked even while the real data changes.
 TEST(Playthrough, GeneratedGameToTheCredits) {
   PlayWholeGame(support::FixtureGame(support::TLayout::Story));
+}
+
+namespace {
+
+bool HasEnglish(const fs::path& Data) {
+  return fs::exists(Data / "lang" / "en" / "lines.txt");
+}
+
+// The pixels of the first picture a new game shows in Language.
+std::vector<std::uint32_t> TitlePicture(const fs::path& Data, const std::string& Language) {
+  const support::TGameCopy Dir(Data);
+  TForm1Settings Settings;
+  Settings.Language = Language;
+  support::TGame Game(Dir.Path(), Settings);
+  Game.Frames(2);
+  std::vector<std::uint32_t> Pixels;
+  for (int Y = 0; Y < 200; Y += 2)
+    for (int X = 0; X < 320; X += 2) Pixels.push_back(Game.Back().PixelRgb(X, Y));
+  return Pixels;
+}
+
+}  // namespace
+
+TEST(Playthrough, InEnglishToTheCredits) {
+  if (!HasEnglish(VORNU_GAME_DIR)) {
+    GTEST_SKIP() << "no English game data in " << VORNU_GAME_DIR << "/lang/en";
+  }
+  EXPECT_NE(TitlePicture(VORNU_GAME_DIR, "en"), TitlePicture(VORNU_GAME_DIR, "fi"));
+  PlayWholeGame(VORNU_GAME_DIR, false, "en");
+}
+
+// The robot and the catalogue on the small game: its English says every fixed line of the
+// game's code, so any line the game says past the catalogue shows.
+TEST(Playthrough, GeneratedGameInEnglishToTheCredits) {
+  const support::TGameCopy Dir(support::FixtureGame(support::TLayout::Story));
+  support::WriteFixtureEnglish(Dir.Path(), support::TLayout::Story,
+                               support::FixedSpeeches(VORNU_SOURCE_DIR));
+  EXPECT_NE(TitlePicture(Dir.Path(), "en"), TitlePicture(Dir.Path(), "fi"));
+  PlayWholeGame(Dir.Path(), false, "en", [](const std::string& Said) {
+    return Said.rfind("EN ", 0) == 0 || Said.rfind("en ", 0) == 0;
+  });
 }

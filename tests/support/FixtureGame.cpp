@@ -4,8 +4,11 @@
 
 #include <algorithm>
 #include <map>
+#include <set>
+#include <stdexcept>
 
 #include "game/SceneSetup.h"
+#include "platform/Text1252.h"
 
 namespace support {
 
@@ -20,7 +23,7 @@ std::string N(int V) {
   return std::to_string(V);
 }
 
-const char* const kDataFolders[] = {"scenes", "sprites", "items", "music"};
+const char* const kDataFolders[] = {"scenes", "sprites", "items", "music", "lang"};
 
 void Mirror(const fs::path& From, const fs::path& To, const std::vector<fs::path>& Changed,
             bool Top) {
@@ -202,6 +205,112 @@ void WriteFixtureGame(const fs::path& Dir, TLayout Layout, int Refusals) {
       });
     }
   }
+}
+
+namespace {
+
+// Every text line of an object file or item file (everything but counts and hotspot records)
+// with Prefix before it.
+std::string PrefixTexts(const std::string& File, const std::string& Prefix, bool ItemFile) {
+  std::vector<std::string> Lines;
+  for (std::size_t Pos = 0; Pos < File.size();) {
+    const std::size_t End = File.find("\r\n", Pos);
+    Lines.push_back(File.substr(Pos, End - Pos));
+    Pos = End + 2;
+  }
+  const std::size_t Count = std::stoul(Lines.front());
+  std::string Out;
+  for (std::size_t I = 0; I < Lines.size(); ++I) {
+    bool Text = I > (ItemFile ? 0 : Count);
+    // The item file's refusal count sits between the replies and the refusals.
+    if (ItemFile && I == 1 + 13 * 6 + 13 * 3) Text = false;
+    Out += (Text ? Prefix : "") + Lines[I] + "\r\n";
+  }
+  return Out;
+}
+
+}  // namespace
+
+void WriteFixtureEnglish(const fs::path& Dir, TLayout Layout,
+                         const std::vector<std::vector<std::string>>& Speeches) {
+  const fs::path En = Dir / "lang" / "en";
+  for (int S = 0; S <= 13; ++S) {
+    WriteFile(En / "scenes" / ("scene" + N(S) + ".obj"),
+              PrefixTexts(ObjectFile(Layout, S), "en ", false));
+  }
+  WriteFile(En / "items" / "items.txt", PrefixTexts(ItemFile(3), "en ", true));
+  WriteBitmap(En / "items" / "invent.bmp", 300, 180, kEnglishInventoryColour);
+  const char* Phases[5] = {"alkukuva", "varoitus", "intro", "theend", "krediit"};
+  for (int P = 0; P < 5; ++P) {
+    WriteBitmap(En / "sprites" / (std::string(Phases[P]) + ".bmp"), 320, 200,
+                kEnglishIntroColours[P]);
+  }
+  std::vector<std::pair<std::vector<std::string>, std::vector<std::string>>> Pairs = {
+      {{"Käytä"}, {"Use"}}};
+  for (const std::vector<std::string>& Finnish : Speeches) {
+    std::vector<std::string> English;
+    for (const std::string& Line : Finnish) English.push_back("EN " + Line);
+    Pairs.emplace_back(Finnish, English);
+  }
+  WriteFile(En / "lines.txt", LinesFile(Pairs));
+}
+
+std::string LinesFile(
+    const std::vector<std::pair<std::vector<std::string>, std::vector<std::string>>>& Pairs) {
+  std::string Out;
+  auto Record = [&Out](const std::vector<std::string>& Lines) {
+    for (std::size_t I = 0; I < Lines.size(); ++I) {
+      Out += vornu::W(Lines[I]) + (I + 1 < Lines.size() ? "\xA7" : "") + "\r\n";
+    }
+  };
+  for (const auto& [Finnish, Translation] : Pairs) {
+    Record(Finnish);
+    Record(Translation);
+  }
+  return Out;
+}
+
+std::vector<std::vector<std::string>> FixedSpeeches(const fs::path& SourceDir) {
+  std::set<std::vector<std::string>> Found;
+  for (const auto& Entry : fs::directory_iterator(SourceDir / "game")) {
+    if (Entry.path().extension() != ".cpp") continue;
+    const std::string Code = ReadFile(Entry.path());
+    for (const char* Call : {"Say(", "SayLines(", "MakeSpeech("}) {
+      for (std::size_t At = Code.find(Call); At != std::string::npos;
+           At = Code.find(Call, At + 1)) {
+        // The string literals up to the call's closing parenthesis; literals with no comma
+        // between them are one line.
+        std::vector<std::string> Lines;
+        bool Joins = false;
+        int Depth = 0;
+        for (std::size_t I = At + std::string(Call).size() - 1; I < Code.size(); ++I) {
+          const char C = Code[I];
+          if (C == '(') ++Depth;
+          if (C == ')' && --Depth == 0) break;
+          if (C == ',') Joins = false;
+          if (C != '"') continue;
+          std::string Literal;
+          for (++I; I < Code.size() && Code[I] != '"'; ++I) {
+            if (Code[I] == '\\') {
+              ++I;
+              Literal += Code[I] == 'n' ? '\n' : Code[I];
+            } else {
+              Literal += Code[I];
+            }
+          }
+          if (Joins) {
+            Lines.back() += Literal;
+          } else {
+            Lines.push_back(Literal);
+          }
+          Joins = true;
+        }
+        if (!Lines.empty()) Found.insert(Lines);
+      }
+    }
+  }
+  if (Found.empty()) throw std::runtime_error("no fixed speech in " + SourceDir.string());
+  return {Found.begin(), Found.end()};
 }
 
 // Bump when WriteFixtureGame changes: the written folders are kept between test processes.

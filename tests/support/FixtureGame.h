@@ -63,6 +63,22 @@ void WriteFixtureGame(const fs::path& Dir, TLayout Layout, int Refusals = 3);
 // The fixture game of Layout, written once and shared by every test process of this user.
 const fs::path& FixtureGame(TLayout Layout);
 
+// The fixture's English: every text of its object files and item file with "en " before it,
+// pictures with text in their own colours, and lines.txt translating each of Speeches (UTF-8
+// source lines, as FixedSpeeches finds them) line by line to "EN " + the line, and the caption
+// word to "Use".
+constexpr std::uint32_t kEnglishIntroColours[5] = {0x181008, 0x281808, 0x382008, 0x482808,
+                                                   0x583008};
+constexpr std::uint32_t kEnglishInventoryColour = 0x603030;
+void WriteFixtureEnglish(const fs::path& Dir, TLayout Layout,
+                         const std::vector<std::vector<std::string>>& Speeches);
+// Every fixed speech the game's code says (Say, SayLines and MakeSpeech with string literals in
+// SourceDir/game/*.cpp), each as its UTF-8 lines; throws when there is none.
+std::vector<std::vector<std::string>> FixedSpeeches(const fs::path& SourceDir);
+// The Windows-1252 lines.txt of the pairs (Finnish lines, translation), both UTF-8.
+std::string LinesFile(
+    const std::vector<std::pair<std::vector<std::string>, std::vector<std::string>>>& Pairs);
+
 // A scratch game folder showing the data folders (scenes, sprites, items, music) of Source
 // through links, but for the Changed paths: the folders on their way are real, each changed
 // file or folder is left out for the test to write or to leave missing.
