@@ -23,11 +23,14 @@ const SceneList& ItemVerbRules() {
   return List;
 }
 
-// Only this order works: item 5 held and put on item 6 is refused.
+// Only this order works: the pen draws on the cucumber. The other way round is the right idea,
+// so it says how it goes instead of a shrug from the pool.
 const SceneList& CombineRules() {
   static const SceneList List = {
       {AnyHotspot, Verb::Ignored, {}, {HeldItemIs(6), ActionItemIs(5)},
        {{Take(6), Take(5), Give(10), Say("Doddii, siitä tuli fakebanaani.")}}},
+      {AnyHotspot, Verb::Ignored, {}, {HeldItemIs(5), ActionItemIs(6)},
+       {{SayLines({"Hyvä idea, mut väärin päin.", "Tussi käteen ja sillä kurkkuun!"})}}},
       {AnyHotspot, Verb::Ignored, {}, {}, {{Refuse()}}},
   };
   return List;

@@ -31,6 +31,33 @@ const SceneList& UseRules() {
       // The gift wrap into the hopper.
       InScene(13, {3, Verb::Ignored, {}, {ActionItemIs(13)},
                    {{Set(13, 8), Take(13), Say("Sinne meni.")}}}),
+      // Right ideas that cannot work as tried: rather than a shrug from the pool, Pukki says
+      // how it does work, so that a player on the right track is not sent away from it.
+      InScene(13, {6, Verb::Ignored, {}, {ActionItemIs(4)},
+                   {{SayLines({"Oikee avain! Mut ovi on jo auki.",
+                               "Se aukee, ku tulen kartalta avain taskussa."})}}}),
+      InScene(7, {4, Verb::Ignored, {}, {ActionItemIs(5)},
+                  {{Say("Just niin! Mut eka tussi mukaan hyllyltä.")}}}),
+      InScene(7, {2, Verb::Ignored, {}, {ActionItemIs(6)},
+                  {{Say("Just niin! Mut eka kurkku mukaan hyllyltä.")}}}),
+      InScene(6, {19, Verb::Ignored, {IsClear(6, 8)}, {ActionItemIs(1)},
+                  {{Say("Ei sukkaan. Pyykkipoika kuuluu mun nenään!")}}}),
+      InScene(6, {12, Verb::Ignored, {}, {ActionItemIs(7)},
+                  {{Say("Muste menee tulostimeen musteluukun kautta.")}}}),
+      InScene(6, {13, Verb::Ignored, {}, {ActionItemIs(7)},
+                  {{Say("Luukku auki ensin, sit pullo sisään.")}}}),
+      // The full bottle on the empty one standing in the holder: the same advice as on the
+      // holder itself.
+      InScene(8, {3, Verb::Ignored, {}, {ActionItemIs(7)},
+                  {{Say("Kannattas ottaa ensin tyhjä pois.")}}}),
+      InScene(12, {2, Verb::Ignored, {}, {ActionItemIs(9)},
+                   {{Say("Ei se lue. Puhutaan sille, lista kourassa.")}}}),
+      InScene(13, {5, Verb::Ignored, {}, {ActionItemIs(2)},
+                   {{Say("Hanskat pitää pukee käteen, ei paneeliin.")}}}),
+      InScene(13, {12, Verb::Ignored, {}, {ActionItemIs(11)},
+                   {{Say("Varaosat kuuluu huoltopaneeliin.")}}}),
+      InScene(13, {12, Verb::Ignored, {}, {ActionItemIs(13)},
+                   {{Say("Lahjapaperi syötetään suppiloon.")}}}),
       // Any other pair.
       {AnyHotspot, Verb::Ignored, {}, {}, {{Refuse()}}},
   };

@@ -135,6 +135,38 @@ TEST(SceneLanguage, PatternsAreTheSameOnEveryRender) {
   EXPECT_EQ(Render(src).picture, Render(src).picture);
 }
 
+TEST(SceneLanguage, SnowfallStaysInItsWindowAndStreaksWithTheWind) {
+  const Rgb sky{32, 32, 48}, flake{255, 255, 255};
+  const std::string base = "rect 0 0 320 200 fill=#202030\n";
+  const SceneArt a = Render(base +
+                            "material s snowfall #ffffff amount=50 size=4 seed=3\n"
+                            "rect 100 50 60 40 fill=s\n");
+  int flakes = 0;
+  for (int y = 0; y < 200; ++y) {
+    for (int x = 0; x < 320; ++x) {
+      const bool inside = x >= 100 && x < 160 && y >= 50 && y < 90;
+      const Rgb c = a.picture.At(x, y);
+      if (!inside) {
+        ASSERT_EQ(c, sky) << "snow outside the window at " << x << "," << y;
+        continue;
+      }
+      if (c != flake) continue;
+      ++flakes;
+      // Each flake trails a fainter streak up and to the left.
+      if (x > 101 && y > 51) {
+        const Rgb t = a.picture.At(x - 1, y - 1);
+        EXPECT_GT(t.r, sky.r) << x << "," << y;
+      }
+    }
+  }
+  // One flake in half of the 150 cells of 4 x 4, give or take chance.
+  EXPECT_GT(flakes, 45);
+  EXPECT_LT(flakes, 105);
+  EXPECT_EQ(
+      Render(base + "material s snowfall #ffffff amount=0\nrect 100 50 60 40 fill=s\n").picture,
+      Render(base).picture);
+}
+
 // ---- tiles ------------------------------------------------------------------
 
 TEST(SceneTiles, KeyedTileKeepsOnlyWhatChanges) {

@@ -1,6 +1,7 @@
 // The built sprites, pointers, menu, inventory and item pictures keep what the game relies on.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstdio>
@@ -224,6 +225,30 @@ TEST(ItemPictures, ThirteenDistinctPicturesOnBlack) {
     EXPECT_GT(shown, 120) << name << " is nearly empty";
     for (const auto& other : seen) EXPECT_NE(other, b.px) << name << " repeats a picture";
     seen.push_back(b.px);
+  }
+}
+
+// "Iso käyrä kurkku": painted yellow it passes for a banana, so both pictures sag in the middle
+// and rise at both ends, whichever way the cucumber lies.
+TEST(ItemPictures, CucumberAndFakeBananaAreCurvedLikeABanana) {
+  for (int n : {5, 10}) {
+    const std::string name = "items/item" + std::to_string(n) + ".bmp";
+    const Bmp b = Load(name);
+    ASSERT_EQ(b.w, 30) << name;
+    int left = 30, right = -1;
+    for (int x = 0; x < 30; ++x)
+      for (int y = 0; y < 30; ++y)
+        if (!b.Black(x, y)) left = std::min(left, x), right = std::max(right, x);
+    ASSERT_GT(right - left, 15) << name << " is not long";
+    // The lowest shown pixel of column x.
+    auto bottom = [&](int x) {
+      for (int y = 29; y >= 0; --y)
+        if (!b.Black(x, y)) return y;
+      return -1;
+    };
+    const int middle = bottom((left + right) / 2);
+    EXPECT_GE(middle - bottom(left + 3), 3) << name << ": left end does not rise";
+    EXPECT_GE(middle - bottom(right - 3), 3) << name << ": right end does not rise";
   }
 }
 

@@ -464,9 +464,33 @@ TEST(ItemUse, EveryPairSaysItsTextAndDoesItsEffect) {
        "ZZZZZAP... / Auuh.. Sain sähärin. Ei tohon / voi paljain käsin koskee.", " +[13][6] items 11"},
       {"parts with insulated hands", 13, 11, 5, {{13, 6}, {13, 7}}, {}, {}, "Kunnossa on.", " +[13][4]"},
       {"gift wrap", 13, 13, 3, {}, {}, {}, "Sinne meni.", " +[13][8]"},
+      // Right ideas tried the wrong way: a hint of their own, and nothing changes.
+      {"key on the workshop door", 13, 4, 6, {}, {}, {},
+       "Oikee avain! Mut ovi on jo auki. / Se aukee, ku tulen kartalta avain taskussa.", " items 4"},
+      {"cucumber on the pen on the shelf", 7, 5, 4, {}, {}, {},
+       "Just niin! Mut eka tussi mukaan hyllyltä.", " items 5"},
+      {"pen on the cucumber on the shelf", 7, 6, 2, {}, {}, {},
+       "Just niin! Mut eka kurkku mukaan hyllyltä.", " items 6"},
+      {"peg on the sock", 6, 1, 19, {{6, 7}}, {}, {},
+       "Ei sukkaan. Pyykkipoika kuuluu mun nenään!", " items 1"},
+      {"full bottle on the printer", 6, 7, 12, {}, {}, {},
+       "Muste menee tulostimeen musteluukun kautta.", " items 7"},
+      {"full bottle on the ink hatch", 6, 7, 13, {}, {}, {}, "Luukku auki ensin, sit pullo sisään.",
+       " items 7"},
+      {"full bottle on the empty one", 8, 7, 3, {}, {}, {}, "Kannattas ottaa ensin tyhjä pois.",
+       " items 7"},
+      {"instructions on the trader", 12, 9, 2, {}, {}, {},
+       "Ei se lue. Puhutaan sille, lista kourassa.", " items 9"},
+      {"gloves on the panel", 13, 2, 5, {{13, 6}}, {}, {},
+       "Hanskat pitää pukee käteen, ei paneeliin.", " items 2"},
+      {"parts on the machine", 13, 11, 12, {}, {}, {}, "Varaosat kuuluu huoltopaneeliin.",
+       " items 11"},
+      {"gift wrap on the machine", 13, 13, 12, {}, {}, {}, "Lahjapaperi syötetään suppiloon.",
+       " items 13"},
+      {"peg on the sock after the tattoo", 6, 1, 19, {{6, 8}}, {}, {}, "Ei1", " items 1"},
   };
   // clang-format on
-  StoryGame G;
+  StoryGame G(1);  // a pool of one refusal, so that a refused pair says "Ei1"
   for (const TCase& C : Cases) {
     G.Fresh(C.Scene);
     for (const auto& [S, K] : C.Flags) G.Flag(S, K);

@@ -74,7 +74,7 @@ struct Parser {
         {"dither", {Material::Kind::kDither, 2}},   {"noise", {Material::Kind::kNoise, 2}},
         {"stars", {Material::Kind::kStars, 1}},     {"darken", {Material::Kind::kDarken, 0}},
         {"lighten", {Material::Kind::kLighten, 0}}, {"glow", {Material::Kind::kGlow, 1}},
-        {"tint", {Material::Kind::kTint, 1}},
+        {"tint", {Material::Kind::kTint, 1}},       {"snowfall", {Material::Kind::kSnowfall, 1}},
     };
     if (from >= t.size()) Fail("a material needs a kind");
     auto it = kKinds.find(t[from]);
@@ -358,6 +358,33 @@ Rgb Planks(const Material& m, int along, int across, Rgb base, Rgb seam, std::ui
   return c;
 }
 
+// Flakes in the air: one flake in `amount` of the cells of a size x size grid, at a place of its
+// own in its cell. About a third are big soft ones (a plus around a bright centre); each leaves a
+// fading streak up and to the left, so the snow reads as falling with the wind, not as stars.
+Rgb Snowfall(const Material& m, int x, int y, Rgb below, double amount) {
+  const int size = std::max(2, m.size);
+  auto cell = [size](int v) { return v >= 0 ? v / size : (v - size + 1) / size; };
+  double strength = 0;
+  for (int cy = cell(y - 3); cy <= cell(y + 1); ++cy) {
+    for (int cx = cell(x - 3); cx <= cell(x + 1); ++cx) {
+      if (raster::Hash01(cx, cy, m.seed) >= amount) continue;
+      const int fx = cx * size + static_cast<int>(raster::Hash(cx, cy, m.seed + 1) % size);
+      const int fy = cy * size + static_cast<int>(raster::Hash(cx, cy, m.seed + 2) % size);
+      const bool big = raster::Hash01(cx, cy, m.seed + 3) < 0.35;
+      const int ox = x - fx, oy = y - fy;
+      double s = 0;
+      if (ox == 0 && oy == 0)
+        s = 1.0;
+      else if (big && std::abs(ox) + std::abs(oy) == 1)
+        s = 0.6;
+      else if (ox == oy && (ox == -1 || ox == -2))
+        s = ox == -1 ? 0.4 : 0.2;
+      strength = std::max(strength, s);
+    }
+  }
+  return strength > 0 ? raster::Mix(below, m.colours[0], strength) : below;
+}
+
 std::optional<Rgb> Eval(const Material& m, int x, int y, Rgb below, const Box& b) {
   using K = Material::Kind;
   const int dx = x - b.x0, dy = y - b.y0;
@@ -408,6 +435,8 @@ std::optional<Rgb> Eval(const Material& m, int x, int y, Rgb below, const Box& b
         }
       return below;
     }
+    case K::kSnowfall:
+      return Snowfall(m, x, y, below, a);
     case K::kDarken:
       return raster::Scale(below, 1.0 - a);
     case K::kLighten:

@@ -36,6 +36,7 @@ struct Material {
     kDither,
     kNoise,
     kStars,
+    kSnowfall,
     kDarken,
     kLighten,
     kGlow,

@@ -122,12 +122,27 @@ Image Key(const ItemKit& k) {
   return k.Render(s, 0, 10, 15, 13);
 }
 
+// The cucumber lies along an arc, curved like a banana: that is what makes the fake banana
+// believable. Degrees around the arc's centre: -90 is the middle of the belly, the ends are at
+// about -140 and -40.
+constexpr V3 kArcCentre{0, 12, 0};
+constexpr double kArcRadius = 14;
+
+double AlongArc(V3 p) {
+  return std::atan2(p.y - kArcCentre.y, p.x - kArcCentre.x) * 180 / kPi;
+}
+
 // The cucumber's shape; `skin` paints it (the fake banana reuses the shape).
 void CucumberShape(Sculpture& s, const std::function<int(V3)>& skin, int base) {
-  s.RoundCone({-11, -5, 0}, {-2, 0.5, 0}, 3.0, 4.0, base);
-  s.Paint(skin);
-  s.RoundCone({-2, 0.5, 0}, {10, 4.5, 0}, 4.0, 3.2, base);
-  s.Paint(skin);
+  const double deg[5] = {-140, -115, -90, -65, -40}, r[5] = {2.6, 3.6, 4.0, 3.6, 2.8};
+  auto at = [](double d) {
+    return V3{kArcCentre.x + kArcRadius * std::cos(d * kPi / 180),
+              kArcCentre.y + kArcRadius * std::sin(d * kPi / 180), 0};
+  };
+  for (int i = 0; i < 4; ++i) {
+    s.RoundCone(at(deg[i]), at(deg[i + 1]), r[i], r[i + 1], base);
+    s.Paint(skin);
+  }
 }
 
 Image Cucumber(const ItemKit& k) {
@@ -136,12 +151,14 @@ Image Cucumber(const ItemKit& k) {
   CucumberShape(
       s,
       [=](V3 p) {
-        if (p.x > 12.4) return stem;
-        const double stripe = std::sin(std::atan2(p.z, p.y - p.x * 0.35) * 5 + p.x * 0.05);
-        if (raster::Hash01(static_cast<int>(std::floor(p.x * 0.7)),
-                           static_cast<int>(std::floor((p.y + p.z) * 0.9)), 7) < 0.12)
+        if (AlongArc(p) > -36) return stem;
+        // Stripes run along the curve: the angle around the tube's own axis.
+        const double across = std::hypot(p.x - kArcCentre.x, p.y - kArcCentre.y) - kArcRadius;
+        const double stripe = std::sin(std::atan2(p.z, across) * 5 + AlongArc(p) * 0.02);
+        if (raster::Hash01(static_cast<int>(std::floor(AlongArc(p) * 0.2)),
+                           static_cast<int>(std::floor((across + p.z) * 0.9)), 7) < 0.12)
           return dot;
-        return stripe > 0.55 ? d : c;
+        return stripe > -0.1 ? d : c;
       },
       c);
   return k.Render(s, 0, 30, 15, 15);
@@ -199,16 +216,17 @@ Image FakeBanana(const ItemKit& k) {
   CucumberShape(
       s,
       [=](V3 p) {
-        if (p.x > 12.4 || p.x < -13.3) return pl;  // black tips, like a real banana
+        if (AlongArc(p) > -38 || AlongArc(p) < -142) return pl;  // black tips, like a real banana
         // Thin, hasty paint: cucumber green shows through in streaks.
         const double h = raster::Hash01(static_cast<int>(std::floor(p.x * 0.5)),
                                         static_cast<int>(std::floor((p.z + 5) * 0.6)), 3);
-        if (h < 0.18 && p.y > -1) return green;
+        const double across = std::hypot(p.x - kArcCentre.x, p.y - kArcCentre.y) - kArcRadius;
+        if (h < 0.18 && across < 1) return green;
         return paint;
       },
       paint);
   // A drip of paint hanging from the belly.
-  s.Capsule({-1.5, -3.0, 2.0}, {-1.2, -5.0, 2.2}, 0.8, paint);
+  s.Capsule({-1.5, -5.0, 2.0}, {-1.2, -7.0, 2.2}, 0.8, paint);
   return k.Render(s, 0, 30, 15, 14);
 }
 
