@@ -145,6 +145,15 @@ std::vector<LiteralCall> FindLiteralCalls(const std::string& text,
       if (i >= text.size() || text[i] != '(') continue;
       ++i;
       SkipSpace(text, i);
+      // MakeSpeech(Catalogue, {...}): the catalogue it is looked up in comes first.
+      if (std::size_t j = i; j < text.size() && IdentChar(text[j])) {
+        while (j < text.size() && IdentChar(text[j])) ++j;
+        SkipSpace(text, j);
+        if (j < text.size() && text[j] == ',') {
+          i = j + 1;
+          SkipSpace(text, i);
+        }
+      }
       if (i >= text.size()) continue;
       const int line = 1 + static_cast<int>(std::count(text.begin(), text.begin() + at, '\n'));
       LiteralCall call;
@@ -252,7 +261,7 @@ std::vector<TemplateMessage> CollectMessages(const fs::path& root) {
   bool captionFound = false;
   for (const fs::path& f : code) {
     const std::string text = Read(f);
-    if (const auto at = text.find("W(\"" + use + " \")"); at != std::string::npos) {
+    if (const auto at = text.find("W(\"" + use + "\")"); at != std::string::npos) {
       g.Add("caption", use, f,
             1 + static_cast<int>(std::count(text.begin(), text.begin() + at, '\n')),
             "The first word of the held item's caption: this + the item's use form + the "
