@@ -584,6 +584,20 @@ test("on a touch screen one finger opens the inventory, and an upright phone is 
 
 // ---- Languages ----
 
+// A new page of Context. Chromium now and then refuses to open one ("Session with given id not
+// found") while a page closed just before still winds down its service worker; the next try
+// opens it.
+async function newTab(context) {
+  for (let i = 0; ; ++i) {
+    try {
+      return await context.newPage();
+    } catch (e) {
+      if (i >= 3 || !/Session with given id not found/.test(e.message)) throw e;
+      await sleep(500);
+    }
+  }
+}
+
 // A pixel of scene 1's hotspot Value (in its hotspot map) with the same hotspot all around.
 function hotspotPoint(value) {
   const map = readFileSync(join(gameDir, "scenes/scene1.dat"));
@@ -614,7 +628,7 @@ async function textLine(page) {
 // the floor (hotspot 0, well above the line) and on the window (hotspot 1: its name is the
 // caption).
 async function windowCaption(context, path, title) {
-  const page = await context.newPage();
+  const page = await newTab(context);
   await openPage(page, path);
   await waitForPicture(page, title, 1, path + ": the title picture");
   const background = await intoSceneOne(page);
@@ -630,7 +644,7 @@ async function windowCaption(context, path, title) {
 
 // What a page opened at Path in the given browser languages chose.
 async function chosen(context, path, languages) {
-  const page = await context.newPage();
+  const page = await newTab(context);
   await browserLanguages(page, languages);
   await page.goto(address + path, { waitUntil: "load" });
   const got = await page.evaluate(() => ({
@@ -648,7 +662,7 @@ test("the page and the game in English: ?lang=, the switch, the browser's langua
   const context = await browser.createBrowserContext();
   try {
     // The page's own texts: every one has its English, and the buttons say it.
-    const page = await context.newPage();
+    const page = await newTab(context);
     await page.goto(address + "/index.html?lang=en", { waitUntil: "load" });
     await page.waitForFunction(() => window.vornuPage.state !== "loading", { timeout: 120000 });
     const texts = await page.evaluate(() => ({
@@ -688,7 +702,7 @@ test("the page and the game in English: ?lang=, the switch, the browser's langua
 
     // The switch: the other language at once, and kept for the next visit, where ?lang= still
     // wins; choosing again drops the address's ?lang=.
-    const switched = await context.newPage();
+    const switched = await newTab(context);
     await openPage(switched, "/index.html", null, ["fi"]);
     await Promise.all([switched.waitForNavigation({ waitUntil: "load" }),
       (async () => {
@@ -699,7 +713,7 @@ test("the page and the game in English: ?lang=, the switch, the browser's langua
     await switched.close();
     assert.equal((await chosen(context, "/index.html", ["fi"])).language, "en", "after a reload");
     assert.equal((await chosen(context, "/index.html?lang=fi", ["fi"])).language, "fi");
-    const back = await context.newPage();
+    const back = await newTab(context);
     await browserLanguages(back, ["fi"]);
     await back.goto(address + "/index.html?lang=en", { waitUntil: "load" });
     // Before the game starts (in play, Tab is the game's right button) the keys reach it.
