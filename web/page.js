@@ -3,7 +3,9 @@
 // starts the game on the player's click (browsers allow sound only after one), fetches the
 // songs after that, scales the canvas by whole steps, offers full screen, the saved game as a
 // file and the inventory on touch screens, keeps the site for offline visits, and shows every
-// failure as a message instead of a blank canvas.
+// failure as a message instead of a blank canvas. It speaks the game's language: every text a
+// player reads here is written once, in Finnish, in a call of T, and the other languages' texts
+// come from texts.js (made from each language's page.json by the build).
 (function () {
   "use strict";
   var script = document.currentScript;
@@ -19,8 +21,118 @@
   var runtimeReady = false;  // the game's folder exists and holds the data
   var width = 320, height = 200;
 
+  // ---- The language ----
+  // Finnish is the game's own; every other one the site has comes with its page texts.
+  var catalogues = window.vornuTexts;
+  if (!catalogues) {
+    console.warn("vornu: texts.js did not load, so the page offers only Finnish");
+    catalogues = {};
+  }
+  var languages = ["fi"].concat(Object.keys(catalogues).filter(function (code) {
+    return code !== "fi";
+  }).sort());
+  var languageKey = "vornu-language";
+  function has(code) {
+    return languages.indexOf(code) >= 0;
+  }
+  function keptLanguage() {
+    try {
+      return localStorage.getItem(languageKey);
+    } catch (e) {
+      return null;
+    }
+  }
+  // The game's rule over a list of language names ("fi-FI", "en", "de"): the first one the site
+  // has; Finnish when the list is empty; English when it names only languages the site lacks.
+  function firstAvailable(names) {
+    if (!names.length) return "fi";
+    for (var i = 0; i < names.length; ++i) {
+      var code = String(names[i]).toLowerCase().split(/[-_.@]/)[0];
+      if (has(code)) return code;
+    }
+    return has("en") ? "en" : "fi";
+  }
+  // ?lang= wins (a link can say it); then what the player chose on this site; then the browser.
+  function chooseLanguage() {
+    var asked = new URLSearchParams(location.search).get("lang");
+    if (asked) return firstAvailable([asked]);
+    var kept = keptLanguage();
+    if (kept && has(kept)) return kept;
+    var browser = navigator.languages || (navigator.language ? [navigator.language] : []);
+    return firstAvailable(browser);
+  }
+  var language = chooseLanguage();
+  var catalogue = language === "fi" ? null : catalogues[language];
+  var untranslated = [];
+  // The text in the page's language. A text its catalogue lacks stays Finnish, and is noted.
+  function T(finnish) {
+    if (!catalogue) return finnish;
+    if (Object.prototype.hasOwnProperty.call(catalogue, finnish)) return catalogue[finnish];
+    if (untranslated.indexOf(finnish) < 0) {
+      untranslated.push(finnish);
+      console.warn("vornu: no " + language + " text for \"" + finnish + "\"");
+    }
+    return finnish;
+  }
+  // Text with its {name} places filled in from Values.
+  function fill(text, values) {
+    return text.replace(/\{(\w+)\}/g, function (place, name) {
+      return Object.prototype.hasOwnProperty.call(values, name) ? String(values[name]) : place;
+    });
+  }
+
   // What the page and its tests can see of the game's course.
-  window.vornuPage = {state: "loading", error: null, exitStatus: null};
+  window.vornuPage = {state: "loading", error: null, exitStatus: null, language: language,
+                      untranslated: untranslated};
+
+  document.documentElement.lang = language;
+  if (program === "vornu-demo") document.title = T("Vornu: robotti pelaa");
+  message.textContent = T("Ladataan…");
+  startButton.textContent = T("Napsauta, niin peli alkaa");
+  fullButton.textContent = T("Koko näyttö");
+  fullButton.title = T("Koko näyttö (Alt+Enter)");
+  [["hotspots", T("Kohteet"), T("Pidä pohjassa, niin näet, mitä voi napsauttaa (välilyönti)")],
+   ["inventory", T("Säkki"), T("Pukin säkki: tavarat, tallennus ja lataus (hiiren oikea painike)")],
+   ["save-file", T("Tallennus tiedostoon"), T("Tallenna peli tälle koneelle tiedostoksi savegame.dat")],
+   ["load-file", T("Tallennus tiedostosta"), T("Ota tallennettu peli tämän koneen tiedostosta savegame.dat")]]
+    .forEach(function (button) {
+      var b = document.getElementById(button[0]);
+      b.textContent = button[1];
+      b.title = button[2];
+    });
+  document.getElementById("turn").textContent = T("Käännä puhelin vaakatasoon.");
+
+  // The switch: one button per language, each named in its own language. A choice is kept and
+  // the page starts again in it; the saved game waits in the browser's storage.
+  var switcher = document.getElementById("languages");
+  switcher.setAttribute("aria-label", T("Kieli"));
+  languages.forEach(function (code) {
+    var b = document.createElement("button");
+    b.type = "button";
+    b.lang = code;
+    b.textContent = code.toUpperCase();
+    b.setAttribute("aria-pressed", String(code === language));
+    try {
+      b.title = new Intl.DisplayNames([code], {type: "language"}).of(code);
+    } catch (e) {}
+    b.addEventListener("click", function () {
+      if (code === language) return;
+      // A game in progress starts over: what was not saved would go without a word.
+      if (window.vornuPage.state === "running" &&
+          !window.confirm(T("Peli alkaa alusta toisella kielellä, ja tallentamaton eteneminen katoaa. Vaihdetaanko kieli?"))) {
+        return;
+      }
+      try {
+        localStorage.setItem(languageKey, code);
+      } catch (e) {}
+      var url = new URL(location.href);
+      url.searchParams.delete("lang");
+      if (url.href === location.href) location.reload();
+      else location.assign(url.href);
+    });
+    switcher.appendChild(b);
+  });
+  if (languages.length < 2) switcher.hidden = true;
 
   function showError(title, text) {
     if (failed) return;
@@ -59,16 +171,14 @@
   });
 
   if (typeof WebAssembly !== "object" || typeof WebAssembly.instantiate !== "function") {
-    showError("Vornu cannot start",
-              "This browser has no WebAssembly. Open the page in a current Chrome, Firefox, " +
-              "Safari or Edge.");
+    showError(T("Vornu ei käynnisty"),
+              T("Tässä selaimessa ei ole WebAssemblyä. Avaa sivu jossain ajantasaisessa selaimessa."));
     return;
   }
 
   if (typeof DecompressionStream !== "function" || typeof Response !== "function") {
-    showError("Vornu cannot start",
-              "This browser cannot unpack the game's files. Open the page in a current Chrome, " +
-              "Firefox, Safari or Edge.");
+    showError(T("Vornu ei käynnisty"),
+              T("Tämä selain ei osaa purkaa pelin tiedostoja. Avaa sivu jossain ajantasaisessa selaimessa."));
     return;
   }
 
@@ -115,8 +225,8 @@
   var programFile = program + ".wasm";
   var programStream = fetchPacked(programFile);
   programStream.catch(function (e) {
-    showError("Vornu cannot start",
-              "The program could not be loaded (" + named(programFile, e).message + ").");
+    showError(T("Vornu ei käynnisty"),
+              fill(T("Ohjelmaa ei saatu ladattua ({reason})."), {reason: named(programFile, e).message}));
   });
   var dataBytes = fetchPacked("vornu.data").then(function (stream) {
     return new Response(stream).arrayBuffer();
@@ -137,14 +247,15 @@
         done(result.instance, result.module);
       })
       .catch(function (e) {
-        showError("Vornu cannot start",
-                  "The program could not be loaded (" + named(programFile, e).message + ").");
+        showError(T("Vornu ei käynnisty"),
+                  fill(T("Ohjelmaa ei saatu ladattua ({reason})."), {reason: named(programFile, e).message}));
       });
     return {};
   }
 
   var Module = (window.Module = {
     canvas: canvas,
+    language: language,
     keepNoFiles: script.getAttribute("data-keep-no-files") === "1",
     instantiateWasm: instantiateWasm,
     // The data package, already fetched and unpacked by the page.
@@ -177,7 +288,7 @@
       window.vornuPage.state = "ready";
     },
     onAbort: function (what) {
-      showError("Vornu stopped", String(what));
+      showError(T("Vornu pysähtyi"), String(what));
     },
     onExit: function (status) {
       window.vornuPage.exitStatus = status;
@@ -186,8 +297,8 @@
       overlay.hidden = false;
       startButton.hidden = true;
       message.className = "";
-      message.textContent = status === 0 ? "Peli päättyi. (The game has ended.)"
-                                         : "Vornu stopped (status " + status + ").";
+      message.textContent = status === 0 ? T("Peli päättyi.")
+                                         : fill(T("Vornu pysähtyi (tila {status})."), {status: status});
     },
     showError: showError,
     notice: notice,
@@ -195,10 +306,10 @@
   });
 
   window.addEventListener("error", function (e) {
-    showError("Vornu cannot start", (e.error && e.error.message) || e.message || "unknown error");
+    showError(T("Vornu ei käynnisty"), (e.error && e.error.message) || e.message || T("tuntematon virhe"));
   });
   window.addEventListener("unhandledrejection", function (e) {
-    showError("Vornu stopped", String(e.reason && e.reason.message ? e.reason.message : e.reason));
+    showError(T("Vornu pysähtyi"), String(e.reason && e.reason.message ? e.reason.message : e.reason));
   });
 
   startButton.addEventListener("click", function () {
@@ -233,7 +344,7 @@
         Module.onExit(status);
       })
       .catch(function (e) {
-        showError("Vornu stopped", String(e && e.message ? e.message : e));
+        showError(T("Vornu pysähtyi"), String(e && e.message ? e.message : e));
       });
   });
   // On a touch screen there is no Space key: a button held down stands in for it, sent to the
@@ -280,7 +391,7 @@
         resolve();
       };
       s.onerror = function () {
-        reject(new Error(file + " could not be run"));
+        reject(new Error(fill(T("{file} ei käynnistynyt"), {file: file})));
       };
       document.body.appendChild(s);
     });
@@ -300,8 +411,9 @@
   }).then(function (code) {
     return run(program + ".js", code);
   }).catch(function (e) {
-    var what = /vornu\.data/.test(e.message) ? "The game data" : "The program";
-    showError("Vornu cannot start", what + " could not be loaded (" + e.message + ").");
+    var what = /vornu\.data/.test(e.message) ? T("Pelin tietoja ei saatu ladattua ({reason}).")
+                                             : T("Ohjelmaa ei saatu ladattua ({reason}).");
+    showError(T("Vornu ei käynnisty"), fill(what, {reason: e.message}));
   });
 
   // ---- The songs: after the program and the data, so that they never delay the title ----
@@ -398,7 +510,7 @@
   document.getElementById("save-file").addEventListener("click", function () {
     var bytes = storedSave();
     if (!bytes) {
-      notice("Ei tallennettua peliä. (No saved game yet: save in the game's inventory first.)", true);
+      notice(T("Tallennettua peliä ei vielä ole: tallenna ensin pelissä Pukin säkistä (hiiren oikea painike)."), true);
       return;
     }
     var url = URL.createObjectURL(new Blob([bytes], {type: "application/octet-stream"}));
@@ -425,7 +537,7 @@
     // The same file, mended, may be chosen again.
     fileInput.value = "";
     if (file.size > (1 << 20)) {
-      refuse(file.name, "the file is larger than 1 MiB, far more than a saved game");
+      refuse(file.name, T("tiedosto on yli 1 MiB, paljon suurempi kuin tallennettu peli"));
       return;
     }
     file.arrayBuffer().then(function (buffer) {
@@ -436,10 +548,10 @@
         return;
       }
       keepSave(bytes);
-      notice("Tallennus otettu: lataa se pelin tavaraluettelosta. (" + file.name +
-             " is now the saved game: load it with the inventory's load button.)");
+      notice(fill(T("{file} on nyt tallennettu peli: lataa se pelissä Pukin säkin Lataa-napista."),
+                  {file: file.name}));
     }, function (e) {
-      refuse(file.name, "cannot read the file (" + e + ")");
+      refuse(file.name, fill(T("tiedostoa ei voi lukea ({reason})"), {reason: e}));
     });
     canvas.focus();
   });
@@ -457,29 +569,32 @@
     lines = lines.map(function (line) {
       return line.charAt(line.length - 1) === "\r" ? line.slice(0, -1) : line;
     });
-    if (lines.length < 3018) return "it has " + lines.length + " lines instead of 3018";
+    if (lines.length < 3018) return fill(T("siinä on {count} riviä, kun pitäisi olla 3018"), {count: lines.length});
     function number(n, lo, hi, what) {
       var line = lines[n - 1];
       if (!/^ *[+-]?[0-9]+$/.test(line)) {
-        throw new Error("line " + n + ": " + what + " \"" + line.slice(0, 40) + "\" is not an integer");
+        throw new Error(fill(T("rivi {line}: {what} \"{value}\" ei ole kokonaisluku"),
+                             {line: n, what: what, value: line.slice(0, 40)}));
       }
       var value = Number(line.replace(/^ *\+?/, ""));
       if (value < lo || value > hi) {
-        throw new Error("line " + n + ": " + what + " " + value + " is outside " + lo + ".." + hi);
+        throw new Error(fill(T("rivi {line}: {what} {value} ei ole välillä {low}..{high}"),
+                             {line: n, what: what, value: value, low: lo, high: hi}));
       }
       return value;
     }
     try {
-      number(1, 0, 7, "direction");
-      number(2, -21, 319 - 21, "Pukki's x");
-      number(3, -52, 199 - 52, "Pukki's y");
-      number(4, 1, 13, "scene");
+      number(1, 0, 7, T("suunta"));
+      number(2, -21, 319 - 21, T("Pukin x"));
+      number(3, -52, 199 - 52, T("Pukin y"));
+      number(4, 1, 13, T("kohtaus"));
       var items = [];
-      for (var k = 1; k <= 13; ++k) items.push(number(3004 + k, 0, 13, "inventory entry"));
-      var count = number(3018, 0, 13, "item count");
+      for (var k = 1; k <= 13; ++k) items.push(number(3004 + k, 0, 13, T("tavaraluettelon kohta")));
+      var count = number(3018, 0, 13, T("tavaroiden määrä"));
       for (var c = 1; c <= count; ++c) {
         if (items[c - 1] === 0) {
-          return "line " + (3004 + c) + ": carried item " + c + " of " + count + " is empty";
+          return fill(T("rivi {line}: kannettava tavara {n}/{count} puuttuu"),
+                      {line: 3004 + c, n: c, count: count});
         }
       }
     } catch (e) {
@@ -489,8 +604,8 @@
   }
 
   function refuse(name, fault) {
-    notice(name + " ei ole Vornun tallennus. (" + name + " is not a saved game of Vornu: " +
-           fault + ". The saved game was not changed.)", true);
+    notice(fill(T("{file} ei ole Vornun tallennettu peli: {fault}. Tallennettu peli pysyi ennallaan."),
+                {file: name, fault: fault}), true);
   }
 
   // The checked file replaces the save in the game's folder and in the browser's storage.

@@ -1,8 +1,8 @@
 // The browser build played in Debian's headless Chromium through the real page, as a player
 // would: the title picture, the opening pictures, walking, saving and loading across a reload,
 // the music, a first visit over a slow line and a second one without a network, the saved game
-// as a file to and from the desktop game, the inventory on a touch screen, and the robot's
-// whole walkthrough on the demo page. The first visit's figures are printed, not asserted.
+// as a file to and from the desktop game, the inventory on a touch screen, the page and the
+// game in English, and the robot's whole walkthrough on the demo page. The first visit's figures are printed, not asserted.
 //   node tests/web/run.mjs SITE_DIR [GAME_DIR]
 // GAME_DIR is the desktop build's game directory (default build/vornu), whose pictures the
 // canvas is compared with.
@@ -98,9 +98,18 @@ after(async () => {
   if (profile) rmSync(profile, { recursive: true, force: true });
 });
 
+// The browser's languages as the page sees them (navigator.languages), set before it runs.
+async function browserLanguages(page, languages) {
+  await page.evaluateOnNewDocument((list) => {
+    Object.defineProperty(Navigator.prototype, "languages", { get: () => list.slice() });
+    Object.defineProperty(Navigator.prototype, "language", { get: () => list[0] });
+  }, languages);
+}
+
 // Listens to the page's output before anything of it runs, and measures what the game sends
 // to the speakers: every node connected to the output is also connected to an analyser.
-async function openPage(page, path, prepare = null) {
+// The browser speaks Finnish unless Languages says otherwise.
+async function openPage(page, path, prepare = null, languages = ["fi-FI", "fi"]) {
   page.on("console", (m) => {
     if (m.type() === "error") problems.push(`${path}: console: ${m.text()}`);
   });
@@ -141,6 +150,7 @@ async function openPage(page, path, prepare = null) {
       return connect.call(this, target, ...rest);
     };
   });
+  await browserLanguages(page, languages);
   await page.setViewport({ width: 1000, height: 700 });
   if (prepare) await prepare(page);
   await page.goto(address + path, { waitUntil: "load" });
@@ -489,16 +499,16 @@ test("the saved game as a file: from the desktop game, back to it, and a broken 
       return page.evaluate(() => document.getElementById("notice").textContent);
     };
     // The desktop's file becomes the stored save, byte for byte.
-    assert.doesNotMatch(await offer(file), /not a saved game/);
+    assert.doesNotMatch(await offer(file), /ei ole Vornun tallennettu peli/);
     assert.equal(await stored(), latin1(readFileSync(file)));
 
     // Files the game would refuse leave it as it was, and the page says what is wrong.
     const lines = latin1(readFileSync(file)).split("\r\n");
     const broken = [
-      { change: (l) => { l[3] = "14"; }, want: /line 4: scene 14 is outside 1\.\.13/ },
-      { change: (l) => { l[3004] = "0"; }, want: /line 3005: carried item 1 of 1 is empty/ },
-      { change: (l) => { l[1] = "12x"; }, want: /line 2: Pukki's x "12x" is not an integer/ },
-      { change: (l) => l.splice(2000), want: /2000 lines instead of 3018/ },
+      { change: (l) => { l[3] = "14"; }, want: /rivi 4: kohtaus 14 ei ole välillä 1\.\.13/ },
+      { change: (l) => { l[3004] = "0"; }, want: /rivi 3005: kannettava tavara 1\/1 puuttuu/ },
+      { change: (l) => { l[1] = "12x"; }, want: /rivi 2: Pukin x "12x" ei ole kokonaisluku/ },
+      { change: (l) => l.splice(2000), want: /2000 riviä, kun pitäisi olla 3018/ },
     ];
     for (const b of broken) {
       const copy = lines.slice();
@@ -506,11 +516,11 @@ test("the saved game as a file: from the desktop game, back to it, and a broken 
       const path = join(downloads, "broken.dat");
       writeFileSync(path, Buffer.from(copy.join("\r\n"), "latin1"));
       const said = await offer(path);
-      assert.match(said, /broken\.dat is not a saved game of Vornu/);
+      assert.match(said, /broken\.dat ei ole Vornun tallennettu peli/);
       assert.match(said, b.want);
       assert.equal(await stored(), latin1(readFileSync(file)), "the stored save after " + b.want);
     }
-    assert.match(await offer(join(site, "icons/vornu-32.png")), /not a saved game of Vornu/);
+    assert.match(await offer(join(site, "icons/vornu-32.png")), /ei ole Vornun tallennettu peli/);
 
     // Loaded in the game: the desktop's scene, and saving again writes the same file.
     await intoSceneOne(page);
@@ -572,6 +582,153 @@ test("on a touch screen one finger opens the inventory, and an upright phone is 
   }
 });
 
+// ---- Languages ----
+
+// A new page of Context. Chromium now and then refuses to open one ("Session with given id not
+// found") while a page closed just before still winds down its service worker; the next try
+// opens it.
+async function newTab(context) {
+  for (let i = 0; ; ++i) {
+    try {
+      return await context.newPage();
+    } catch (e) {
+      if (i >= 3 || !/Session with given id not found/.test(e.message)) throw e;
+      await sleep(500);
+    }
+  }
+}
+
+// A pixel of scene 1's hotspot Value (in its hotspot map) with the same hotspot all around.
+function hotspotPoint(value) {
+  const map = readFileSync(join(gameDir, "scenes/scene1.dat"));
+  for (let y = 10; y < 170; ++y) {
+    for (let x = 10; x < 310; ++x) {
+      let inside = true;
+      for (let dy = -4; dy <= 4 && inside; ++dy)
+        for (let dx = -4; dx <= 4 && inside; ++dx) inside = map[(y + dy) * W + x + dx] === value;
+      if (inside) return { x, y };
+    }
+  }
+  assert.fail(`scene 1 has no hotspot ${value}`);
+}
+
+// The text line below the play area once it has stood still for a moment.
+async function textLine(page) {
+  let last = null;
+  for (let i = 0; i < 50; ++i) {
+    await sleep(150);
+    const line = (await canvasPixels(page)).slice(180 * W);
+    if (last && sameShare(line, last) === 1) return line;
+    last = line;
+  }
+  return last;
+}
+
+// The page opened at Path shows Title first; then the text line of scene 1 with the pointer on
+// the floor (hotspot 0, well above the line) and on the window (hotspot 1: its name is the
+// caption).
+async function windowCaption(context, path, title) {
+  const page = await newTab(context);
+  await openPage(page, path);
+  await waitForPicture(page, title, 1, path + ": the title picture");
+  const background = await intoSceneOne(page);
+  const at = async (p) => {
+    const q = await pagePoint(page, p.x, p.y);
+    await page.mouse.move(q.x, q.y);
+    return textLine(page);
+  };
+  const none = await at(hotspotPoint(0)), caption = await at(hotspotPoint(1));
+  await page.close();
+  return { background, none, caption };
+}
+
+// What a page opened at Path in the given browser languages chose.
+async function chosen(context, path, languages) {
+  const page = await newTab(context);
+  await browserLanguages(page, languages);
+  await page.goto(address + path, { waitUntil: "load" });
+  const got = await page.evaluate(() => ({
+    language: window.vornuPage.language, html: document.documentElement.lang,
+    pressed: [...document.querySelectorAll("#languages button")]
+      .filter((b) => b.getAttribute("aria-pressed") === "true").map((b) => b.textContent),
+  }));
+  await page.close();
+  return got;
+}
+
+test("the page and the game in English: ?lang=, the switch, the browser's languages", async () => {
+  const english = join(gameDir, "lang/en");
+  assert.ok(existsSync(english), `${english}: the game directory has no English`);
+  const context = await browser.createBrowserContext();
+  try {
+    // The page's own texts: every one has its English, and the buttons say it.
+    const page = await newTab(context);
+    await page.goto(address + "/index.html?lang=en", { waitUntil: "load" });
+    await page.waitForFunction(() => window.vornuPage.state !== "loading", { timeout: 120000 });
+    const texts = await page.evaluate(() => ({
+      untranslated: window.vornuPage.untranslated, html: document.documentElement.lang,
+      start: document.getElementById("start").textContent,
+      buttons: [...document.querySelectorAll("#tools > button")].map((b) => b.textContent),
+    }));
+    await page.close();
+    assert.deepEqual(texts.untranslated, []);
+    assert.equal(texts.html, "en");
+    assert.notEqual(texts.start, "Napsauta, niin peli alkaa");
+    assert.ok(!texts.buttons.includes("Tallennus tiedostoon"), texts.buttons.join(", "));
+
+    // The game: the English title picture, and an English caption where the Finnish one was.
+    const titleFi = shown(join(gameDir, "sprites/alkukuva.bmp"));
+    const titleEn = shown(join(english, "sprites/alkukuva.bmp"));
+    assert.ok(sameShare(titleEn, titleFi) < 0.99, "the English title picture has English on it");
+    const fi = await windowCaption(context, "/index.html?lang=fi", titleFi);
+    const en = await windowCaption(context, "/index.html?lang=en", titleEn);
+    assert.equal(sameShare(en.background, fi.background), 1, "scene 1 is the same picture");
+    assert.ok(sameShare(fi.caption, fi.none) < 1, "the Finnish caption on the text line");
+    assert.ok(sameShare(en.caption, en.none) < 1, "the English caption on the text line");
+    assert.ok(sameShare(en.caption, fi.caption) < 1, "the window's caption is not the Finnish one");
+
+    // ?lang= wins; else the browser's languages by the game's rule.
+    const cases = [
+      [["fi-FI"], "/index.html", "fi"], [["fi"], "/index.html?lang=en", "en"],
+      [["de"], "/index.html", "en"], [["de-AT", "fi", "en"], "/index.html", "fi"],
+      [["en-GB", "fi"], "/index.html", "en"], [[], "/index.html", "fi"],
+      [["en"], "/index.html?lang=fi", "fi"], [["fi"], "/demo.html?lang=en", "en"],
+    ];
+    for (const [languages, path, want] of cases) {
+      const got = await chosen(context, path, languages);
+      assert.deepEqual(got, { language: want, html: want, pressed: [want.toUpperCase()] },
+        `${path} in a browser speaking ${JSON.stringify(languages)}`);
+    }
+
+    // The switch: the other language at once, and kept for the next visit, where ?lang= still
+    // wins; choosing again drops the address's ?lang=.
+    const switched = await newTab(context);
+    await openPage(switched, "/index.html", null, ["fi"]);
+    await Promise.all([switched.waitForNavigation({ waitUntil: "load" }),
+      (async () => {
+        switched.once("dialog", (d) => d.accept());
+        await switched.click("#languages button[lang=en]");
+      })()]);
+    assert.equal(await switched.evaluate(() => window.vornuPage.language), "en");
+    await switched.close();
+    assert.equal((await chosen(context, "/index.html", ["fi"])).language, "en", "after a reload");
+    assert.equal((await chosen(context, "/index.html?lang=fi", ["fi"])).language, "fi");
+    const back = await newTab(context);
+    await browserLanguages(back, ["fi"]);
+    await back.goto(address + "/index.html?lang=en", { waitUntil: "load" });
+    // Before the game starts (in play, Tab is the game's right button) the keys reach it.
+    for (let i = 0; i < 10 && !(await back.evaluate(() =>
+      document.activeElement.lang === "fi")); ++i) await back.keyboard.press("Tab");
+    await Promise.all([back.waitForNavigation({ waitUntil: "load" }), back.keyboard.press("Enter")]);
+    assert.deepEqual(await back.evaluate(() => [window.vornuPage.language, location.search]),
+      ["fi", ""]);
+    await back.close();
+    assert.equal((await chosen(context, "/index.html", ["en"])).language, "fi", "kept");
+  } finally {
+    await context.close();
+  }
+});
+
 test("the robot plays the whole game on the demo page to the credits", { timeout: 1500000 }, async () => {
   const page = await browser.newPage();
   await openPage(page, "/demo.html?fast");
@@ -598,7 +755,7 @@ test("a missing file or a browser without WebAssembly is named on the page", asy
   const cases = [
     { what: "no data package", missing: "vornu.data", want: /vornu\.data|Not Found|404/ },
     { what: "no program", missing: "vornu.wasm", want: /vornu\.wasm/ },
-    { what: "no WebAssembly", missing: null, want: /no WebAssembly/ },
+    { what: "no WebAssembly", missing: null, want: /ei ole WebAssemblyä/ },
   ];
   for (const c of cases) {
     const page = await browser.newPage();
@@ -612,6 +769,7 @@ test("a missing file or a browser without WebAssembly is named on the page", asy
     });
     // What the site's service worker answers never reaches the interception.
     await page.setBypassServiceWorker(true);
+    await browserLanguages(page, ["fi"]);
     if (!c.missing) await page.evaluateOnNewDocument(() => { delete window.WebAssembly; });
     await page.goto(address + "/index.html", { waitUntil: "load" });
     await page.waitForFunction(() => window.vornuPage && window.vornuPage.state === "failed",
@@ -621,7 +779,7 @@ test("a missing file or a browser without WebAssembly is named on the page", asy
       return getComputedStyle(document.getElementById("overlay")).display !== "none" ? m.textContent : "";
     });
     assert.match(shownText, c.want, c.what + ": " + shownText);
-    assert.match(shownText, /Vornu cannot start/, c.what);
+    assert.match(shownText, /Vornu ei käynnisty/, c.what);
     await page.close();
   }
 });
