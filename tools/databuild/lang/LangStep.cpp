@@ -101,12 +101,25 @@ std::string Translator::OneLine(const std::string& context, const std::string& c
   return t;
 }
 
+// The three replies of a hotspot or an item record, each wrapped here first so that a reply
+// too long names its message; the source line numbers no longer apply.
+template <typename Record>
+void TranslateReplies(const Translator& tr, const std::string& at, Record& r) {
+  static const char* const kReplies[] = {"reply2", "reply3", "reply4"};
+  for (std::size_t v = 0; v < 3; ++v) {
+    const std::string ctx = at + kReplies[v];
+    const std::string id = Cp1252ToUtf8(r.replies[v]);
+    r.replies[v] = tr.OneLine(ctx, r.replies[v]);
+    scenes::WrapReply(r.replies[v], tr.File().string() + ": " + Describe(ctx, id), 0, &SpeechWidth);
+    r.replyLines[v] = 0;
+  }
+}
+
 std::string TranslatedObjectFile(int n, const std::string& sourceUtf8, const fs::path& source,
                                  const Translator& tr) {
   auto records = scenes::ParseSceneText(sourceUtf8, source);
   if (tr.IsIdentity()) return scenes::WriteObjectFile(records, source, &SpeechWidth);
   const std::string scene = "scene" + std::to_string(n) + " ";
-  static const char* const kReplies[] = {"reply2", "reply3", "reply4"};
   for (scenes::HotspotRecord& r : records) {
     const std::string at = scene + "[" + std::to_string(r.number) + "] ";
     r.name = tr.OneLine(at + "name", r.name);
@@ -114,15 +127,7 @@ std::string TranslatedObjectFile(int n, const std::string& sourceUtf8, const fs:
     r.verb3 = tr.OneLine(at + "verb3", r.verb3);
     r.verb4 = tr.OneLine(at + "verb4", r.verb4);
     r.use = tr.OneLine(at + "use", r.use);
-    for (std::size_t v = 0; v < 3; ++v) {
-      const std::string ctx = at + kReplies[v];
-      const std::string id = Cp1252ToUtf8(r.replies[v]);
-      r.replies[v] = tr.OneLine(ctx, r.replies[v]);
-      // Wrapped here first, so that a reply too long names its message.
-      scenes::WrapReply(r.replies[v], tr.File().string() + ": " + Describe(ctx, id), 0,
-                        &SpeechWidth);
-      r.replyLines[v] = 0;
-    }
+    TranslateReplies(tr, at, r);
   }
   return scenes::WriteObjectFile(records, tr.File(), &SpeechWidth);
 }
@@ -133,18 +138,10 @@ std::string TranslatedItemFile(const std::string& sourceUtf8, const fs::path& so
   const std::string useWord = tr.OneLine("caption", "K\xE4yt\xE4");
   if (tr.IsIdentity()) return items::WriteItemFile(src, source, &SpeechWidth, useWord);
   static const char* const kKeys[] = {"name", "verb2", "verb3", "verb4", "use", "target"};
-  static const char* const kReplies[] = {"reply2", "reply3", "reply4"};
   for (items::ItemRecord& r : src.items) {
     const std::string at = "item " + std::to_string(r.number) + " ";
     for (std::size_t k = 0; k < 6; ++k) r.texts[k] = tr.OneLine(at + kKeys[k], r.texts[k]);
-    for (std::size_t v = 0; v < 3; ++v) {
-      const std::string ctx = at + kReplies[v];
-      const std::string id = Cp1252ToUtf8(r.replies[v]);
-      r.replies[v] = tr.OneLine(ctx, r.replies[v]);
-      scenes::WrapReply(r.replies[v], tr.File().string() + ": " + Describe(ctx, id), 0,
-                        &SpeechWidth);
-      r.replyLines[v] = 0;
-    }
+    TranslateReplies(tr, at, r);
   }
   for (std::size_t i = 0; i < src.refusals.size(); ++i) {
     const std::string id = Cp1252ToUtf8(src.refusals[i]);
