@@ -136,7 +136,7 @@ class TEnglishDir : public gametest::TGameCopy {
   explicit TEnglishDir(const std::vector<std::string>& Missing = {})
       : TGameCopy(gametest::SharedGameDir()) {
     gametest::WriteFixtureEnglish(Path(), gametest::TLayout::Rooms,
-                                  gametest::FixedSpeeches(VORNU_SOURCE_DIR));
+                                  gametest::FixedSpeeches(VORNU_GAME_DIR));
     for (const std::string& File : Missing) std::filesystem::remove(Path() / File);
   }
 };

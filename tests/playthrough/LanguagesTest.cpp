@@ -85,7 +85,7 @@ void SaveInLoadIn(const fs::path& Data, const std::string& From, const std::stri
 TEST(Languages, ASaveCrossesLanguagesBothWays) {
   const support::TGameCopy Fixture(support::FixtureGame(support::TLayout::Story));
   support::WriteFixtureEnglish(Fixture.Path(), support::TLayout::Story,
-                               support::FixedSpeeches(VORNU_SOURCE_DIR));
+                               support::FixedSpeeches(VORNU_GAME_DIR));
   SaveInLoadIn(Fixture.Path(), "fi", "en");
   SaveInLoadIn(Fixture.Path(), "en", "fi");
   if (!HasEnglish(VORNU_GAME_DIR)) {

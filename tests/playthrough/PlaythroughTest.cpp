@@ -182,7 +182,7 @@ TEST(Playthrough, InEnglishToTheCredits) {
 TEST(Playthrough, GeneratedGameInEnglishToTheCredits) {
   const support::TGameCopy Dir(support::FixtureGame(support::TLayout::Story));
   support::WriteFixtureEnglish(Dir.Path(), support::TLayout::Story,
-                               support::FixedSpeeches(VORNU_SOURCE_DIR));
+                               support::FixedSpeeches(VORNU_GAME_DIR));
   EXPECT_NE(TitlePicture(Dir.Path(), "en"), TitlePicture(Dir.Path(), "fi"));
   PlayWholeGame(Dir.Path(), false, "en", [](const std::string& Said) {
     return Said.rfind("EN ", 0) == 0 || Said.rfind("en ", 0) == 0;

@@ -270,47 +270,31 @@ std::string LinesFile(
   return Out;
 }
 
-std::vector<std::vector<std::string>> FixedSpeeches(const fs::path& SourceDir) {
-  std::set<std::vector<std::string>> Found;
-  for (const auto& Entry : fs::directory_iterator(SourceDir / "game")) {
-    if (Entry.path().extension() != ".cpp") continue;
-    const std::string Code = ReadFile(Entry.path());
-    for (const char* Call : {"Say(", "SayLines(", "MakeSpeech("}) {
-      for (std::size_t At = Code.find(Call); At != std::string::npos;
-           At = Code.find(Call, At + 1)) {
-        // The string literals up to the call's closing parenthesis; literals with no comma
-        // between them are one line.
-        std::vector<std::string> Lines;
-        bool Joins = false;
-        int Depth = 0;
-        for (std::size_t I = At + std::string(Call).size() - 1; I < Code.size(); ++I) {
-          const char C = Code[I];
-          if (C == '(') ++Depth;
-          if (C == ')' && --Depth == 0) break;
-          if (C == ',') Joins = false;
-          if (C != '"') continue;
-          std::string Literal;
-          for (++I; I < Code.size() && Code[I] != '"'; ++I) {
-            if (Code[I] == '\\') {
-              ++I;
-              Literal += Code[I] == 'n' ? '\n' : Code[I];
-            } else {
-              Literal += Code[I];
-            }
-          }
-          if (Joins) {
-            Lines.back() += Literal;
-          } else {
-            Lines.push_back(Literal);
-          }
-          Joins = true;
-        }
-        if (!Lines.empty()) Found.insert(Lines);
-      }
-    }
+std::vector<std::vector<std::string>> FixedSpeeches(const fs::path& GameDir) {
+  // The Finnish records of the built English lines.txt: the builder's own list of what the
+  // game's code says, so the tests read it rather than the code a second way.
+  const fs::path File = GameDir / "lang" / "en" / "lines.txt";
+  const std::string Bytes = ReadFile(File);
+  std::vector<std::vector<std::string>> Records(1);
+  std::size_t Begin = 0;
+  while (Begin < Bytes.size()) {
+    std::size_t End = Bytes.find("\r\n", Begin);
+    if (End == std::string::npos) End = Bytes.size();
+    std::string Line = Bytes.substr(Begin, End - Begin);
+    Begin = End + 2;
+    const bool Continued = !Line.empty() && Line.back() == '\xA7';
+    if (Continued) Line.pop_back();
+    Records.back().push_back(vornu::Cp1252ToUtf8(Line));
+    if (!Continued) Records.emplace_back();
   }
-  if (Found.empty()) throw std::runtime_error("no fixed speech in " + SourceDir.string());
-  return {Found.begin(), Found.end()};
+  Records.pop_back();
+  std::vector<std::vector<std::string>> Finnish;
+  // The caption word travels in the same file but is no speech.
+  const std::vector<std::string> CaptionWord{"K\u00e4yt\u00e4"};
+  for (std::size_t I = 0; I < Records.size(); I += 2)
+    if (Records[I] != CaptionWord) Finnish.push_back(Records[I]);
+  if (Finnish.empty()) throw std::runtime_error("no fixed speech in " + File.string());
+  return Finnish;
 }
 
 // Bump when WriteFixtureGame changes: the written folders are kept between test processes.

@@ -72,9 +72,10 @@ constexpr std::uint32_t kEnglishIntroColours[5] = {0x181008, 0x281808, 0x382008,
 constexpr std::uint32_t kEnglishInventoryColour = 0x603030;
 void WriteFixtureEnglish(const fs::path& Dir, TLayout Layout,
                          const std::vector<std::vector<std::string>>& Speeches);
-// Every fixed speech the game's code says (Say, SayLines and MakeSpeech with string literals in
-// SourceDir/game/*.cpp), each as its UTF-8 lines; throws when there is none.
-std::vector<std::vector<std::string>> FixedSpeeches(const fs::path& SourceDir);
+// Every fixed speech the game's code says, each as its UTF-8 lines: the Finnish records of
+// GameDir's lang/en/lines.txt, which the data builder gathers from the code; throws when there
+// is none.
+std::vector<std::vector<std::string>> FixedSpeeches(const fs::path& GameDir);
 // The Windows-1252 lines.txt of the pairs (Finnish lines, translation), both UTF-8.
 std::string LinesFile(
     const std::vector<std::pair<std::vector<std::string>, std::vector<std::string>>>& Pairs);
