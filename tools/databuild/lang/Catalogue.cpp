@@ -38,8 +38,10 @@ thread_local bool gFatalThrows = false;
 std::string Where(const char* filename, std::size_t lineno) {
   if (!filename) return "";
   std::string s = filename;
-  if (lineno != static_cast<std::size_t>(-1)) s += ":" + std::to_string(lineno);
-  return s + ": ";
+  // Appended piece by piece: GCC 12's optimiser misreads "literal" + std::string&& as an
+  // overlapping copy and warns in the release build.
+  if (lineno != static_cast<std::size_t>(-1)) s.append(":").append(std::to_string(lineno));
+  return s.append(": ");
 }
 
 void OnProblem(int severity, po_message_t, const char* filename, std::size_t lineno, std::size_t,
