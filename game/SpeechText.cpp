@@ -34,6 +34,12 @@ std::vector<std::string> ReadRecord(TLineReader& Reader, const char* What) {
 
 }  // namespace
 
+std::vector<std::string> TLineCatalogue::FinnishRecords() const {
+  std::vector<std::string> Keys;
+  for (const auto& [Key, Translation] : Entries_) Keys.push_back(Key);
+  return Keys;
+}
+
 // The held item's caption: "Käytä" + use form + target form.
 TLineCatalogue::TLineCatalogue() : CaptionWord_(W("Käytä")) {}
 

@@ -35,6 +35,9 @@ class TLineCatalogue {
   const std::set<std::string>& Missing() const { return Missing_; }
   // Number of translated records.
   std::size_t Size() const { return Entries_.size(); }
+  // The Finnish records it translates (Windows-1252, a record's lines joined by "\n"), the
+  // caption word's among them.
+  std::vector<std::string> FinnishRecords() const;
 
  private:
   bool Finnish_ = true;

@@ -8,6 +8,7 @@
 #include <stdexcept>
 
 #include "game/SceneSetup.h"
+#include "game/SpeechText.h"
 #include "platform/Text1252.h"
 
 namespace support {
@@ -274,25 +275,21 @@ std::vector<std::vector<std::string>> FixedSpeeches(const fs::path& GameDir) {
   // The Finnish records of the built English lines.txt: the builder's own list of what the
   // game's code says, so the tests read it rather than the code a second way.
   const fs::path File = GameDir / "lang" / "en" / "lines.txt";
-  const std::string Bytes = ReadFile(File);
-  std::vector<std::vector<std::string>> Records(1);
-  std::size_t Begin = 0;
-  while (Begin < Bytes.size()) {
-    std::size_t End = Bytes.find("\r\n", Begin);
-    if (End == std::string::npos) End = Bytes.size();
-    std::string Line = Bytes.substr(Begin, End - Begin);
-    Begin = End + 2;
-    const bool Continued = !Line.empty() && Line.back() == '\xA7';
-    if (Continued) Line.pop_back();
-    Records.back().push_back(vornu::Cp1252ToUtf8(Line));
-    if (!Continued) Records.emplace_back();
-  }
-  Records.pop_back();
+  const vornu::TLineCatalogue Catalogue =
+      vornu::TLineCatalogue::Parse(ReadFile(File), File.string());
+  const std::string CaptionWord = vornu::TLineCatalogue().CaptionWord();
   std::vector<std::vector<std::string>> Finnish;
-  // The caption word travels in the same file but is no speech.
-  const std::vector<std::string> CaptionWord{"K\u00e4yt\u00e4"};
-  for (std::size_t I = 0; I < Records.size(); I += 2)
-    if (Records[I] != CaptionWord) Finnish.push_back(Records[I]);
+  for (const std::string& Key : Catalogue.FinnishRecords()) {
+    if (Key == CaptionWord) continue;  // travels in the same file but is no speech
+    std::vector<std::string> Lines;
+    for (std::size_t Begin = 0;;) {
+      const std::size_t End = Key.find('\n', Begin);
+      Lines.push_back(vornu::Cp1252ToUtf8(Key.substr(Begin, End - Begin)));
+      if (End == std::string::npos) break;
+      Begin = End + 1;
+    }
+    Finnish.push_back(std::move(Lines));
+  }
   if (Finnish.empty()) throw std::runtime_error("no fixed speech in " + File.string());
   return Finnish;
 }
